@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <ostrel/basic/parallel.h>
 #include <ostrel/geometry/aabb_tree.h>
 
 #include <algorithm>
@@ -124,6 +125,23 @@ TEST(AABBTree, ClosestElementTiesGoToSmallestIndex) {
     }
     EXPECT_EQ(std::get<0>(tree.closest_element_box(query, eval)), expected) << query.string();
   }
+}
+
+TEST(AABBTree, LayoutDoesNotDependOnParallelism) {
+  const auto boxes = random_boxes(40000, 17);
+  const AABBTree<3> parallel{boxes};
+  set_parallel_enabled(false);
+  const AABBTree<3> serial{boxes};
+  set_parallel_enabled(true);
+  const BoundingBox<3> query{Point<3>{{20., 20., 20.}}, Point<3>{{60., 60., 60.}}};
+  std::vector<index_t> parallel_order;
+  std::vector<index_t> serial_order;
+  parallel.compute_bbox_element_bbox_intersections(query,
+                                                   [&](index_t e) { parallel_order.push_back(e); });
+  serial.compute_bbox_element_bbox_intersections(query,
+                                                 [&](index_t e) { serial_order.push_back(e); });
+  EXPECT_EQ(parallel_order, serial_order);
+  EXPECT_FALSE(parallel_order.empty());
 }
 
 TEST(AABBTree, StopsEarlySkipsEmptyBoxesAndMoves) {

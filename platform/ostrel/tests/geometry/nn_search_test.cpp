@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <ostrel/basic/parallel.h>
 #include <ostrel/geometry/nn_search.h>
 
 #include <algorithm>
@@ -101,6 +102,25 @@ TEST(NNSearch, ColocationMatchesBruteForceOnClusters) {
   const NNSearch<2> search{points};
   const auto info = search.colocated_index_mapping(1e-6);
   EXPECT_EQ(info.colocated_mapping, brute_force_colocation(points, 1e-6));
+}
+
+TEST(NNSearch, ColocationDoesNotDependOnParallelism) {
+  std::mt19937 generator{8};
+  std::uniform_int_distribution<int> cell{0, 200};
+  std::uniform_real_distribution<double> jitter{-1e-6, 1e-6};
+  std::vector<Point<3>> points(60000);
+  for (auto& point : points) {
+    point = p(cell(generator) * 1e-3 + jitter(generator), cell(generator) * 1e-3,
+              cell(generator) * 1e-3 + jitter(generator));
+  }
+  const NNSearch<3> search{points};
+  const auto parallel = search.colocated_index_mapping(1e-6);
+  set_parallel_enabled(false);
+  const auto serial = search.colocated_index_mapping(1e-6);
+  set_parallel_enabled(true);
+  EXPECT_EQ(parallel.colocated_mapping, serial.colocated_mapping);
+  EXPECT_EQ(parallel.unique_points, serial.unique_points);
+  EXPECT_LT(parallel.nb_unique_points(), points.size());
 }
 
 TEST(NNSearch, ClosestNeighborPicksSmallestIndexAmongTies) {

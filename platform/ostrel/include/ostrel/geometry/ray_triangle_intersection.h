@@ -62,6 +62,20 @@ struct RayTriangleIntersection {
 ///   boundary (either side) is near_boundary, anything else is none.
 /// Candidates come from AABBTree<3>::compute_ray_element_bbox_intersections, which grows the
 /// boxes by global_epsilon so that near misses are still tested here.
+///
+/// Parity counting along one ray, as a point-in-closed-surface test does it:
+/// \code
+///   std::vector<double> hits;
+///   bool is_ambiguous = false;
+///   tree.compute_ray_element_bbox_intersections(ray, [&](index_t triangle) {
+///     const auto result = ray_triangle_intersection(ray, triangle_of(triangle));
+///     if (result.is_ambiguous()) return is_ambiguous = true;  // stop: try another ray
+///     if (result.status == RayTriangleStatus::crossing) hits.push_back(result.distance);
+///     return false;
+///   });
+///   // Also ambiguous: two hits within global_epsilon of each other along the ray (sort the
+///   // distances and compare neighbours). Otherwise an odd hit count means inside.
+/// \endcode
 RayTriangleIntersection ray_triangle_intersection(const Ray<3>& ray, const Triangle<3>& triangle);
 
 }  // namespace veyra
