@@ -11,6 +11,10 @@
 #include <ostrel/mesh/mesh_factory.h>
 #include <ostrel/mesh/point_set.h>
 #include <ostrel/mesh/point_set_builder.h>
+#include <ostrel/mesh/polygonal_surface.h>
+#include <ostrel/mesh/polygonal_surface_builder.h>
+#include <ostrel/mesh/triangulated_surface.h>
+#include <ostrel/mesh/triangulated_surface_builder.h>
 
 namespace veyra {
 namespace {
@@ -29,6 +33,10 @@ template <index_t D>
 void register_meshes_of_dimension() {
   register_default_mesh<PointSet<D>, OstrelPointSet<D>, PointSetBuilder<D>>();
   register_default_mesh<EdgedCurve<D>, OstrelEdgedCurve<D>, EdgedCurveBuilder<D>>();
+  register_default_mesh<PolygonalSurface<D>, OstrelPolygonalSurface<D>,
+                        PolygonalSurfaceBuilder<D>>();
+  register_default_mesh<TriangulatedSurface<D>, OstrelTriangulatedSurface<D>,
+                        TriangulatedSurfaceBuilder<D>>();
 }
 
 }  // namespace
