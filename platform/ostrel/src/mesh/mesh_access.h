@@ -17,6 +17,12 @@ struct MeshAccess {
     return *mesh.Mesh::impl_;
   }
 
+  /// Copies the whole surface `from` into `to` (any two surface kinds); the id of `to` stays.
+  template <typename Surface>
+  static void copy_surface_mesh(Surface& to, const Surface& from) {
+    to.copy_surface_mesh(from);
+  }
+
   static void resize_vertex_storage(VertexSet& mesh, index_t nb_vertices) {
     mesh.resize_vertex_storage(nb_vertices);
   }

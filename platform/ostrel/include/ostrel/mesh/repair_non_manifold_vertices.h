@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// repair_non_manifold_vertices: gives each fan of polygons around a vertex its own vertex.
+#pragma once
+
+#include <ostrel/basic/common.h>
+#include <ostrel/basic/generic_mapping.h>
+
+namespace veyra {
+
+template <index_t D>
+class SurfaceMesh;
+template <index_t D>
+class SurfaceMeshBuilder;
+
+/// Modifies the mesh in place through `builder` (a builder of `mesh`). For each vertex present
+/// at the start, ascending, its corners are grouped into fans (two corners are in one fan when
+/// an edge of one at the vertex is adjacent, on either side, to the other's polygon through an
+/// edge at the vertex). Fans are ordered by their smallest corner: the first keeps the vertex,
+/// each other gets a new vertex at the same point with the same attribute values.
+/// Returns split vertex -> its new vertices; vertices that were not split do not appear.
+template <index_t D>
+GenericMapping<index_t> repair_non_manifold_vertices(const SurfaceMesh<D>& mesh,
+                                                     SurfaceMeshBuilder<D>& builder);
+
+}  // namespace veyra
