@@ -58,5 +58,19 @@ TEST(PointSet, CloneIsDeepWithAFreshIdAndTheSameName) {
   EXPECT_EQ(clone->vertex_attribute_manager().find_attribute<double>("w")->value(0), 3.);
 }
 
+TEST(PointSet, InterpolatesPointAttributesAsWeightedSums) {
+  auto mesh = PointSet<3>::create();
+  auto builder = PointSetBuilder<3>::create(*mesh);
+  builder->create_vertices(3);
+  auto& attributes = mesh->vertex_attribute_manager();
+  auto normals = attributes.find_or_create_attribute<VariableAttribute, Point<3>>(
+      "normal", Point<3>{});
+  normals->set_value(0, Point<3>{{1., 0., 0.}});
+  normals->set_value(1, Point<3>{{0., 2., 0.}});
+  attributes.interpolate_attribute_value({{0, 1}, {0.25, 0.75}}, 2);
+  EXPECT_EQ(normals->value(2), (Point<3>{{0.25, 1.5, 0.}}));
+  EXPECT_FALSE(attributes.find_generic_attribute("normal")->is_genericable());
+}
+
 }  // namespace
 }  // namespace veyra
