@@ -23,6 +23,12 @@ struct MeshAccess {
     to.copy_surface_mesh(from);
   }
 
+  /// Copies the whole solid `from` into `to` (any two solid kinds); the id of `to` stays.
+  template <typename Solid>
+  static void copy_solid_mesh(Solid& to, const Solid& from) {
+    to.copy_solid_mesh(from);
+  }
+
   static void resize_vertex_storage(VertexSet& mesh, index_t nb_vertices) {
     mesh.resize_vertex_storage(nb_vertices);
   }

@@ -13,6 +13,10 @@
 #include <ostrel/mesh/point_set_builder.h>
 #include <ostrel/mesh/polygonal_surface.h>
 #include <ostrel/mesh/polygonal_surface_builder.h>
+#include <ostrel/mesh/polyhedral_solid.h>
+#include <ostrel/mesh/polyhedral_solid_builder.h>
+#include <ostrel/mesh/tetrahedral_solid.h>
+#include <ostrel/mesh/tetrahedral_solid_builder.h>
 #include <ostrel/mesh/triangulated_surface.h>
 #include <ostrel/mesh/triangulated_surface_builder.h>
 
@@ -49,6 +53,9 @@ void OstrelMeshLibrary::do_initialize() {
   // this library's once-flag from the same thread.
   register_meshes_of_dimension<2>();
   register_meshes_of_dimension<3>();
+  register_default_mesh<PolyhedralSolid<3>, OstrelPolyhedralSolid<3>, PolyhedralSolidBuilder<3>>();
+  register_default_mesh<TetrahedralSolid<3>, OstrelTetrahedralSolid<3>,
+                        TetrahedralSolidBuilder<3>>();
   register_default_mesh<Graph, OstrelGraph, GraphBuilder>();
 }
 
