@@ -117,6 +117,10 @@ class Relationships::Impl {
   }
 
   bool is_registered(const uuid& id) const { return nodes_.contains(id); }
+  bool is_registered(const ComponentID& component) const {
+    const auto* found = node(component.id());
+    return found != nullptr && found->id.type() == component.type();
+  }
 
   void add_relation(std::string_view function, const ComponentID& from, const ComponentID& to,
                     RelationType type) {
@@ -200,7 +204,9 @@ index_t Relationships::nb_embeddings(const uuid& id) const {
 Relationships::RelationRange Relationships::embeddings(const uuid& id) const {
   return impl_->range(id, RelationRole::embedding);
 }
-index_t Relationships::nb_items(const uuid& id) const { return impl_->count(id, RelationRole::item); }
+index_t Relationships::nb_items(const uuid& id) const {
+  return impl_->count(id, RelationRole::item);
+}
 Relationships::RelationRange Relationships::items(const uuid& id) const {
   return impl_->range(id, RelationRole::item);
 }
@@ -225,7 +231,9 @@ std::optional<index_t> Relationships::relation_index(const uuid& id1, const uuid
   return impl_->relation_index(id1, id2);
 }
 
-std::vector<RelationRecord> Relationships::relations() const { return impl_->relations(); }
+std::vector<RelationRecord> Relationships::relations() const {
+  return impl_->relations();
+}
 
 RelationshipsBuilder::RelationshipsBuilder(Relationships& relationships)
     : relationships_(relationships) {}
@@ -240,6 +248,10 @@ void RelationshipsBuilder::unregister_component(const uuid& id) {
 
 bool RelationshipsBuilder::is_registered(const uuid& id) const {
   return relationships_.impl_->is_registered(id);
+}
+
+bool RelationshipsBuilder::is_registered(const ComponentID& component) const {
+  return relationships_.impl_->is_registered(component);
 }
 
 void RelationshipsBuilder::add_boundary_relation(const ComponentID& boundary,

@@ -193,8 +193,8 @@ class VertexIdentifier::Impl {
  private:
   void check_unique_vertex(std::string_view function, index_t unique_vertex) const {
     OSTREL_INPUT_CHECK(OstrelModelException, unique_vertex < ties_.size(), "[", function,
-                       "] Unique vertex ", unique_vertex, " out of range (",
-                       ties_.size(), " unique vertices)");
+                       "] Unique vertex ", unique_vertex, " out of range (", ties_.size(),
+                       " unique vertices)");
   }
 
   void erase_tie(index_t unique_vertex, index_t slot, index_t vertex) {
@@ -217,7 +217,9 @@ VertexIdentifier::VertexIdentifier(VertexIdentifier&& other) noexcept = default;
 VertexIdentifier& VertexIdentifier::operator=(VertexIdentifier&& other) noexcept = default;
 VertexIdentifier::~VertexIdentifier() = default;
 
-index_t VertexIdentifier::nb_unique_vertices() const { return impl_->nb_unique_vertices(); }
+index_t VertexIdentifier::nb_unique_vertices() const {
+  return impl_->nb_unique_vertices();
+}
 
 VertexIdentifier::ComponentMeshVertexRange VertexIdentifier::component_mesh_vertices(
     index_t unique_vertex) const {
@@ -228,8 +230,7 @@ VertexIdentifier::ComponentMeshVertexRange VertexIdentifier::component_mesh_vert
 std::vector<ComponentMeshVertex> VertexIdentifier::component_mesh_vertices(
     index_t unique_vertex, const ComponentType& type) const {
   std::vector<ComponentMeshVertex> result;
-  for (const auto& tie :
-       impl_->ties("VertexIdentifier::component_mesh_vertices", unique_vertex)) {
+  for (const auto& tie : impl_->ties("VertexIdentifier::component_mesh_vertices", unique_vertex)) {
     const auto& component = impl_->component_id(tie.component);
     if (component.type() == type) result.emplace_back(component, tie.vertex);
   }
@@ -239,8 +240,7 @@ std::vector<ComponentMeshVertex> VertexIdentifier::component_mesh_vertices(
 std::vector<index_t> VertexIdentifier::component_mesh_vertices(index_t unique_vertex,
                                                                const uuid& component) const {
   std::vector<index_t> result;
-  for (const auto& tie :
-       impl_->ties("VertexIdentifier::component_mesh_vertices", unique_vertex)) {
+  for (const auto& tie : impl_->ties("VertexIdentifier::component_mesh_vertices", unique_vertex)) {
     if (impl_->component_id(tie.component).id() == component) result.push_back(tie.vertex);
   }
   return result;
@@ -248,8 +248,7 @@ std::vector<index_t> VertexIdentifier::component_mesh_vertices(index_t unique_ve
 
 bool VertexIdentifier::has_component_mesh_vertices(index_t unique_vertex,
                                                    const ComponentType& type) const {
-  const auto& ties =
-      impl_->ties("VertexIdentifier::has_component_mesh_vertices", unique_vertex);
+  const auto& ties = impl_->ties("VertexIdentifier::has_component_mesh_vertices", unique_vertex);
   return std::any_of(ties.begin(), ties.end(), [this, &type](const VertexTie& tie) {
     return impl_->component_id(tie.component).type() == type;
   });
@@ -261,8 +260,7 @@ index_t VertexIdentifier::unique_vertex(const ComponentMeshVertex& component_ver
   return impl_->unique_vertex(slot, component_vertex.vertex);
 }
 
-absl::Span<const index_t> VertexIdentifier::component_unique_vertices(
-    const uuid& component) const {
+absl::Span<const index_t> VertexIdentifier::component_unique_vertices(const uuid& component) const {
   return impl_->unique_vertices_of(
       impl_->slot("VertexIdentifier::component_unique_vertices", component));
 }

@@ -22,8 +22,8 @@ std::vector<ComponentID> listed(const Relationships::RelationRange& range) {
 class RelationshipsTest : public ::testing::Test {
  protected:
   RelationshipsTest() {
-    for (const auto* component : {&corner0, &corner1, &corner2, &line, &surface0, &surface1,
-                                  &collection, &boundary}) {
+    for (const auto* component :
+         {&corner0, &corner1, &corner2, &line, &surface0, &surface1, &collection, &boundary}) {
       builder.register_component(*component);
     }
     builder.add_boundary_relation(corner1, line);
@@ -68,9 +68,9 @@ TEST_F(RelationshipsTest, RangesFollowTheOrderOfAdditionOnBothSides) {
        r.nb_collections(surface0.id())},
       {"unknown id", listed(r.boundaries(uuid{})), r.nb_boundaries(uuid{})},
   };
-  const std::vector<Ids> expected{{corner1, corner0}, {surface0, surface1}, {line}, {corner2},
-                                  {surface0},         {line},               {collection},
-                                  {surface0},         {boundary},           {}};
+  const std::vector<Ids> expected{
+      {corner1, corner0}, {surface0, surface1}, {line},     {corner2}, {surface0}, {line},
+      {collection},       {surface0},           {boundary}, {}};
   for (std::size_t i = 0; i < cases.size(); ++i) {
     EXPECT_EQ(cases[i].result, expected[i]) << cases[i].query;
     EXPECT_EQ(cases[i].count, expected[i].size()) << cases[i].query;
@@ -133,9 +133,9 @@ TEST_F(RelationshipsTest, RelationsListsEverythingInTheOrderOfAddition) {
   builder.add_boundary_relation(corner0, line);
   const auto records = relationships.relations();
   const std::vector<RelationRecord> expected{
-      {corner1, line, RelationType::boundary},        {line, surface0, RelationType::boundary},
-      {line, surface1, RelationType::boundary},       {corner2, surface0, RelationType::internal},
-      {line, collection, RelationType::item},         {surface0, boundary, RelationType::item},
+      {corner1, line, RelationType::boundary},  {line, surface0, RelationType::boundary},
+      {line, surface1, RelationType::boundary}, {corner2, surface0, RelationType::internal},
+      {line, collection, RelationType::item},   {surface0, boundary, RelationType::item},
       {corner0, line, RelationType::boundary}};
   EXPECT_EQ(records, expected);
 }
@@ -155,10 +155,10 @@ TEST_F(RelationshipsTest, BadInputThrowsWithTheReason) {
            " is a Line, not a Surface"},
       {[&] { builder.add_internal_relation(line, line); },
        "[RelationshipsBuilder::add_internal_relation] A component cannot be related to "
-       "itself: " + line.string()},
-      {[&] { builder.register_component(line); },
-       "[RelationshipsBuilder::register_component] Component already registered: " +
+       "itself: " +
            line.string()},
+      {[&] { builder.register_component(line); },
+       "[RelationshipsBuilder::register_component] Component already registered: " + line.string()},
   };
   for (const auto& test : cases) {
     try {

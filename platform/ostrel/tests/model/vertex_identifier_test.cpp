@@ -49,8 +49,8 @@ TEST_F(VertexIdentifierTest, TiesKeepTheirOrderAndMoveWhenTiedElsewhere) {
   builder.set_unique_vertex(at(surface, 4), 0);  // already there: unchanged
   builder.set_unique_vertex(at(surface, 0), 2);
 
-  EXPECT_EQ(ties(0), (std::vector<ComponentMeshVertex>{at(surface, 4), at(corner, 0),
-                                                        at(surface, 7)}));
+  EXPECT_EQ(ties(0),
+            (std::vector<ComponentMeshVertex>{at(surface, 4), at(corner, 0), at(surface, 7)}));
   EXPECT_EQ(ties(2), (std::vector<ComponentMeshVertex>{at(line, 1), at(surface, 0)}));
   EXPECT_TRUE(identifier.component_mesh_vertices(1).empty());
   const auto range = identifier.component_mesh_vertices(0);
@@ -84,8 +84,8 @@ TEST_F(VertexIdentifierTest, UpdateRenumbersInPlaceAndDropsRemovedVertices) {
   // Surface vertex 1 deleted, 2 and 3 merged, 5 beyond the list keeps its index.
   builder.update_unique_vertices(surface, std::vector<index_t>{0, NO_ID, 1, 1, 2});
 
-  EXPECT_EQ(ties(0), (std::vector<ComponentMeshVertex>{at(line, 0), at(surface, 0),
-                                                        at(surface, 2)}));
+  EXPECT_EQ(ties(0),
+            (std::vector<ComponentMeshVertex>{at(line, 0), at(surface, 0), at(surface, 2)}));
   EXPECT_EQ(ties(1), (std::vector<ComponentMeshVertex>{at(surface, 5), at(corner, 0)}));
   EXPECT_EQ(ties(2), (std::vector<ComponentMeshVertex>{at(surface, 1)}));
   EXPECT_TRUE(ties(3).empty());  // its only vertex was merged into vertex 1

@@ -20,6 +20,8 @@ class RelationshipsBuilder {
   /// Forgets `id` with every relation where it plays either role; the other components stay.
   void unregister_component(const uuid& id);
   bool is_registered(const uuid& id) const;
+  /// Whether `component` is known with this type.
+  bool is_registered(const ComponentID& component) const;
 
   /// `boundary` is a boundary of `incidence`. Adding an existing relation does nothing.
   /// \throw OstrelModelException (input) for an unknown component, a type that differs from

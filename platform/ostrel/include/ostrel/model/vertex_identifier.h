@@ -103,7 +103,9 @@ class VertexIdentifier {
     Iterator end() const { return {ties_.data() + ties_.size(), components_}; }
     std::size_t size() const { return ties_.size(); }
     bool empty() const { return ties_.empty(); }
-    ComponentMeshVertex operator[](std::size_t i) const { return begin()[static_cast<std::ptrdiff_t>(i)]; }
+    ComponentMeshVertex operator[](std::size_t i) const {
+      return begin()[static_cast<std::ptrdiff_t>(i)];
+    }
     ComponentMeshVertex front() const { return (*this)[0]; }
     ComponentMeshVertex back() const { return (*this)[size() - 1]; }
 
@@ -128,8 +130,7 @@ class VertexIdentifier {
   std::vector<ComponentMeshVertex> component_mesh_vertices(index_t unique_vertex,
                                                            const ComponentType& type) const;
   /// The vertices of `component` tied to the unique vertex, in tie order.
-  std::vector<index_t> component_mesh_vertices(index_t unique_vertex,
-                                               const uuid& component) const;
+  std::vector<index_t> component_mesh_vertices(index_t unique_vertex, const uuid& component) const;
   bool has_component_mesh_vertices(index_t unique_vertex, const ComponentType& type) const;
 
   /// The unique vertex of a component mesh vertex, NO_ID when it is not tied.
