@@ -12,22 +12,29 @@
 namespace veyra {
 namespace {
 
-/// Calls emit(smaller, larger) for each distinct facet edge of the polyhedron, in first
-/// appearance order (facets in local order, facet edges in order).
+/// An edge as one integer, (smaller << 32) | larger, so that comparisons are single
+/// instructions.
+using EdgeKey = std::uint64_t;
+
+EdgeKey edge_key(index_t vertex0, index_t vertex1) {
+  const auto [smaller, larger] = std::minmax(vertex0, vertex1);
+  return (EdgeKey{smaller} << 32) | larger;
+}
+
+/// Calls emit(key) for each distinct facet edge of the polyhedron, in first appearance order
+/// (facets in local order, facet edges in order).
 template <typename Storage, typename Emit>
 void for_each_distinct_edge(const Storage& storage, index_t polyhedron, Emit&& emit) {
-  absl::InlinedVector<std::array<index_t, 2>, 16> seen;
+  absl::InlinedVector<EdgeKey, 16> seen;
   const auto corner = storage.first_corner(polyhedron);
   for (auto slot = storage.first_facet(polyhedron); slot < storage.end_facet(polyhedron); ++slot) {
     const auto locals = storage.facet_locals(slot);
     for (std::size_t k = 0; k < locals.size(); ++k) {
-      const auto [smaller, larger] =
-          std::minmax(storage.vertices[corner + locals[k]],
-                      storage.vertices[corner + locals[(k + 1) % locals.size()]]);
-      const std::array<index_t, 2> edge{smaller, larger};
-      if (std::find(seen.begin(), seen.end(), edge) != seen.end()) continue;
-      seen.push_back(edge);
-      emit(edge);
+      const auto key = edge_key(storage.vertices[corner + locals[k]],
+                                storage.vertices[corner + locals[(k + 1) % locals.size()]]);
+      if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+      seen.push_back(key);
+      emit(key);
     }
   }
 }
@@ -441,41 +448,44 @@ void SolidMesh<D>::enable_edges() {
   parallel_for_range(nb_polyhedra, 4096, [&](index_t begin, index_t end) {
     for (auto polyhedron = begin; polyhedron < end; ++polyhedron) {
       index_t count = 0;
-      for_each_distinct_edge(storage, polyhedron, [&count](const auto&) { ++count; });
+      for_each_distinct_edge(storage, polyhedron, [&count](EdgeKey) { ++count; });
       offsets[polyhedron + 1] = count;
     }
   });
   std::partial_sum(offsets.begin(), offsets.end(), offsets.begin());
-  std::vector<std::array<index_t, 2>> occurrences(offsets.back());
+  std::vector<EdgeKey> occurrences(offsets.back());
   parallel_for_range(nb_polyhedra, 4096, [&](index_t begin, index_t end) {
     for (auto polyhedron = begin; polyhedron < end; ++polyhedron) {
       auto next = offsets[polyhedron];
-      for_each_distinct_edge(storage, polyhedron,
-                             [&](const auto& edge) { occurrences[next++] = edge; });
+      for_each_distinct_edge(storage, polyhedron, [&](EdgeKey key) { occurrences[next++] = key; });
     }
   });
   std::vector<index_t>().swap(offsets);
   const auto nb_occurrences = static_cast<index_t>(occurrences.size());
-  const internal::Buckets buckets{nb_occurrences, this->nb_vertices(),
-                                  [&occurrences](index_t i) { return occurrences[i][0]; }};
-  // Within the bucket of a smaller vertex, occurrences sorted by (larger vertex, occurrence)
-  // start each pair with its first occurrence.
+  // Bucket of a smaller vertex: (larger vertex << 32 | occurrence) of its occurrences. Sorted,
+  // each pair starts with its first occurrence.
+  internal::Buckets<std::uint64_t> buckets{
+      nb_occurrences, this->nb_vertices(),
+      [&occurrences](index_t i) { return static_cast<index_t>(occurrences[i] >> 32); },
+      [&occurrences](index_t i) { return (occurrences[i] << 32) | i; }};
   std::vector<unsigned char> is_first(nb_occurrences, 0);
   parallel_for_range(this->nb_vertices(), 1024, [&](index_t begin, index_t end) {
-    std::vector<std::array<index_t, 2>> pairs;
     for (auto vertex = begin; vertex < end; ++vertex) {
-      pairs.clear();
-      for (const auto occurrence : buckets.bucket(vertex)) {
-        pairs.push_back({occurrences[occurrence][1], occurrence});
-      }
+      const auto pairs = buckets.bucket(vertex);
       std::sort(pairs.begin(), pairs.end());
       for (std::size_t i = 0; i < pairs.size(); ++i) {
-        if (i == 0 || pairs[i][0] != pairs[i - 1][0]) is_first[pairs[i][1]] = 1;
+        if (i == 0 || (pairs[i] >> 32) != (pairs[i - 1] >> 32)) {
+          is_first[static_cast<index_t>(pairs[i])] = 1;
+        }
       }
     }
   });
+  std::vector<std::uint64_t>().swap(buckets.sorted);
+  table.vertices.reserve(nb_occurrences / 4);
   for (index_t occurrence = 0; occurrence < nb_occurrences; ++occurrence) {
-    if (is_first[occurrence] != 0) table.vertices.push_back(occurrences[occurrence]);
+    if (is_first[occurrence] == 0) continue;
+    const auto key = occurrences[occurrence];
+    table.vertices.push_back({static_cast<index_t>(key >> 32), static_cast<index_t>(key)});
   }
   table.attributes.resize(table.nb_edges());
   table.rebuild_lists(this->nb_vertices());
@@ -507,10 +517,9 @@ void SolidMesh<D>::enable_facets() {
   // Each slot learns the first slot of its vertex set; slots that are their own first one
   // create the entries, in slot order, which is first-appearance order.
   std::vector<index_t> first_slot(storage.nb_facet_slots());
-  storage.for_each_facet_group(
-      [&first_slot](absl::Span<const index_t> slots, absl::Span<const index_t> /*polyhedra*/) {
-        for (const auto slot : slots) first_slot[slot] = slots.front();
-      });
+  storage.for_each_facet_group([&first_slot](absl::Span<const index_t> slots) {
+    for (const auto slot : slots) first_slot[slot] = slots.front();
+  });
   std::size_t nb_entries = 0;
   for (index_t slot = 0; slot < first_slot.size(); ++slot) {
     if (first_slot[slot] == slot) ++nb_entries;

@@ -156,15 +156,18 @@ void SolidMeshBuilder<D>::compute_polyhedron_adjacencies() {
   auto& storage = internal::MeshAccess::impl<SolidMesh<D>>(solid_);
   // Each group writes only its own slots, so groups are handled concurrently and the result
   // does not depend on the thread count.
-  storage.for_each_facet_group(
-      [&storage](absl::Span<const index_t> slots, absl::Span<const index_t> polyhedra) {
-        if (slots.size() == 2 && polyhedra[0] != polyhedra[1]) {
-          storage.adjacents[slots[0]] = polyhedra[1];
-          storage.adjacents[slots[1]] = polyhedra[0];
-          return;
-        }
-        for (const auto slot : slots) storage.adjacents[slot] = NO_ID;
-      });
+  storage.for_each_facet_group([&storage](absl::Span<const index_t> slots) {
+    if (slots.size() == 2) {
+      const auto polyhedron0 = storage.polyhedron_of_facet(slots[0]);
+      const auto polyhedron1 = storage.polyhedron_of_facet(slots[1]);
+      if (polyhedron0 != polyhedron1) {
+        storage.adjacents[slots[0]] = polyhedron1;
+        storage.adjacents[slots[1]] = polyhedron0;
+        return;
+      }
+    }
+    for (const auto slot : slots) storage.adjacents[slot] = NO_ID;
+  });
 }
 
 template <index_t D>

@@ -55,24 +55,47 @@ inline VertexList sorted_vertices(absl::Span<const index_t> vertices) {
   return sorted;
 }
 
-/// Buckets items 0..nb_items-1 by key(item) < nb_keys with a stable counting sort: the items of
-/// key k are sorted[offsets[k] .. offsets[k + 1]), ascending.
+/// Items 0..nb_items-1 bucketed by key(item) < nb_keys with a counting sort: bucket k holds
+/// payload(item) for its items, in item order, at sorted[offsets[k] .. offsets[k + 1]). Both
+/// functions are read in item order, so the passes over the items are sequential.
+template <typename Payload>
 struct Buckets {
-  template <typename Key>
-  Buckets(index_t nb_items, index_t nb_keys, Key&& key) : offsets(std::size_t{nb_keys} + 1, 0) {
+  template <typename Key, typename MakePayload>
+  Buckets(index_t nb_items, index_t nb_keys, Key&& key, MakePayload&& payload)
+      : offsets(std::size_t{nb_keys} + 1, 0) {
     for (index_t item = 0; item < nb_items; ++item) ++offsets[key(item) + 1];
     std::partial_sum(offsets.begin(), offsets.end(), offsets.begin());
     auto next = offsets;
     sorted.resize(nb_items);
-    for (index_t item = 0; item < nb_items; ++item) sorted[next[key(item)]++] = item;
+    for (index_t item = 0; item < nb_items; ++item) sorted[next[key(item)]++] = payload(item);
   }
 
-  absl::Span<const index_t> bucket(index_t key) const {
-    return absl::MakeConstSpan(sorted.data() + offsets[key], offsets[key + 1] - offsets[key]);
+  /// Distinct buckets may be changed from distinct threads.
+  absl::Span<Payload> bucket(index_t key) {
+    return absl::MakeSpan(sorted.data() + offsets[key], offsets[key + 1] - offsets[key]);
   }
 
   std::vector<index_t> offsets;
-  std::vector<index_t> sorted;
+  std::vector<Payload> sorted;
+};
+
+/// A facet slot as the bucketing of facets sees it: its second and third smallest vertices
+/// (the smallest is the bucket), its number of vertices and the slot.
+struct FacetEntry {
+  index_t second;
+  index_t third;
+  index_t size;
+  index_t slot;
+
+  bool same_key(const FacetEntry& other) const {
+    return second == other.second && third == other.third && size == other.size;
+  }
+  friend bool operator<(const FacetEntry& a, const FacetEntry& b) {
+    if (a.size != b.size) return a.size < b.size;
+    if (a.second != b.second) return a.second < b.second;
+    if (a.third != b.third) return a.third < b.third;
+    return a.slot < b.slot;
+  }
 };
 
 }  // namespace internal
@@ -445,70 +468,56 @@ class SolidMesh<D>::Impl {
     return false;
   }
 
-  /// Groups the facet slots by vertex set and calls on_group(slots, polyhedra) once per group,
-  /// slots ascending with the polyhedron of each. Calls run concurrently on distinct groups,
-  /// and every slot is in exactly one group.
+  /// Groups the facet slots by vertex set and calls on_group(slots) once per group, slots
+  /// ascending. Calls run concurrently on distinct groups, and every slot is in exactly one
+  /// group.
   template <typename OnGroup>
   void for_each_facet_group(OnGroup&& on_group) const {
+    // Facets of polyhedra in order: sequential reads of the polyhedron arrays.
     std::vector<index_t> smallest(nb_facet_slots());
+    std::vector<internal::FacetEntry> entries(nb_facet_slots());
     parallel_for_range(nb_polyhedra(), 4096, [&](index_t begin, index_t end) {
       for (auto polyhedron = begin; polyhedron < end; ++polyhedron) {
         const auto corner = first_corner(polyhedron);
         for (auto slot = first_facet(polyhedron); slot < end_facet(polyhedron); ++slot) {
-          auto minimum = NO_ID;
-          for (const auto local : facet_locals(slot)) {
-            minimum = std::min(minimum, vertices[corner + local]);
+          const auto locals = facet_locals(slot);
+          std::array<index_t, 3> first;
+          if (locals.size() == 3) {
+            first = {vertices[corner + locals[0]], vertices[corner + locals[1]],
+                     vertices[corner + locals[2]]};
+            if (first[0] > first[1]) std::swap(first[0], first[1]);
+            if (first[1] > first[2]) std::swap(first[1], first[2]);
+            if (first[0] > first[1]) std::swap(first[0], first[1]);
+          } else {
+            const auto sorted = sorted_slot_vertices(polyhedron, slot);
+            first = {sorted[0], sorted[1], sorted[2]};
           }
-          smallest[slot] = minimum;
+          smallest[slot] = first[0];
+          entries[slot] = {first[1], first[2], static_cast<index_t>(locals.size()), slot};
         }
       }
     });
-    const internal::Buckets buckets{nb_facet_slots(), nb_vertices(),
-                                    [&smallest](index_t slot) { return smallest[slot]; }};
+    internal::Buckets<internal::FacetEntry> buckets{
+        nb_facet_slots(), nb_vertices(), [&smallest](index_t slot) { return smallest[slot]; },
+        [&entries](index_t slot) { return entries[slot]; }};
     std::vector<index_t>().swap(smallest);
+    std::vector<internal::FacetEntry>().swap(entries);
 
-    struct Key {
-      std::array<index_t, 3> first;  // the three smallest vertices (NO_ID when fewer)
-      index_t size;
-      index_t slot;
-      index_t polyhedron;
-      auto order() const { return std::tie(size, first, slot); }
-    };
     parallel_for_range(nb_vertices(), 1024, [&](index_t begin, index_t end) {
-      std::vector<Key> keys;
-      absl::InlinedVector<index_t, 4> group_slots;
-      absl::InlinedVector<index_t, 4> group_polyhedra;
+      absl::InlinedVector<index_t, 4> group;
       for (auto vertex = begin; vertex < end; ++vertex) {
         const auto bucket = buckets.bucket(vertex);
-        if (bucket.empty()) continue;
-        keys.clear();
-        for (const auto slot : bucket) {
-          const auto polyhedron = polyhedron_of_facet(slot);
-          Key key{{NO_ID, NO_ID, NO_ID}, 0, slot, polyhedron};
-          const auto sorted = sorted_slot_vertices(polyhedron, slot);
-          key.size = static_cast<index_t>(sorted.size());
-          std::copy_n(sorted.begin(), std::min<std::size_t>(3, sorted.size()), key.first.begin());
-          keys.push_back(key);
-        }
-        std::sort(keys.begin(), keys.end(),
-                  [](const Key& a, const Key& b) { return a.order() < b.order(); });
-        for (std::size_t run = 0; run < keys.size();) {
+        std::sort(bucket.begin(), bucket.end());
+        for (std::size_t run = 0; run < bucket.size();) {
           auto run_end = run + 1;
-          while (run_end < keys.size() && keys[run_end].size == keys[run].size &&
-                 keys[run_end].first == keys[run].first) {
-            ++run_end;
-          }
-          if (keys[run].size <= 3) {
-            group_slots.clear();
-            group_polyhedra.clear();
-            for (auto i = run; i < run_end; ++i) {
-              group_slots.push_back(keys[i].slot);
-              group_polyhedra.push_back(keys[i].polyhedron);
-            }
-            on_group(absl::MakeConstSpan(group_slots), absl::MakeConstSpan(group_polyhedra));
+          while (run_end < bucket.size() && bucket[run_end].same_key(bucket[run])) ++run_end;
+          const auto members = bucket.subspan(run, run_end - run);
+          if (members.front().size <= 3) {
+            group.clear();
+            for (const auto& member : members) group.push_back(member.slot);
+            on_group(absl::MakeConstSpan(group));
           } else {
-            split_run(absl::MakeSpan(keys.data() + run, run_end - run), group_slots,
-                      group_polyhedra, on_group);
+            split_run(members, group, on_group);
           }
           run = run_end;
         }
@@ -518,24 +527,24 @@ class SolidMesh<D>::Impl {
 
   /// Splits facets sharing their three smallest vertices and their size into groups of equal
   /// vertex sets, each group in slot order.
-  template <typename KeySpan, typename OnGroup>
-  void split_run(KeySpan keys, absl::InlinedVector<index_t, 4>& group_slots,
-                 absl::InlinedVector<index_t, 4>& group_polyhedra, OnGroup& on_group) const {
+  template <typename OnGroup>
+  void split_run(absl::Span<const internal::FacetEntry> members,
+                 absl::InlinedVector<index_t, 4>& group, OnGroup& on_group) const {
     std::vector<internal::VertexList> sets;
-    sets.reserve(keys.size());
-    for (const auto& key : keys) sets.push_back(sorted_slot_vertices(key.polyhedron, key.slot));
-    std::vector<bool> done(keys.size(), false);
-    for (std::size_t leader = 0; leader < keys.size(); ++leader) {
+    sets.reserve(members.size());
+    for (const auto& member : members) {
+      sets.push_back(sorted_slot_vertices(polyhedron_of_facet(member.slot), member.slot));
+    }
+    std::vector<bool> done(members.size(), false);
+    for (std::size_t leader = 0; leader < members.size(); ++leader) {
       if (done[leader]) continue;
-      group_slots.clear();
-      group_polyhedra.clear();
-      for (auto member = leader; member < keys.size(); ++member) {
+      group.clear();
+      for (auto member = leader; member < members.size(); ++member) {
         if (done[member] || sets[member] != sets[leader]) continue;
         done[member] = true;
-        group_slots.push_back(keys[member].slot);
-        group_polyhedra.push_back(keys[member].polyhedron);
+        group.push_back(members[member].slot);
       }
-      on_group(absl::MakeConstSpan(group_slots), absl::MakeConstSpan(group_polyhedra));
+      on_group(absl::MakeConstSpan(group));
     }
   }
 
