@@ -54,8 +54,10 @@ GeometricMeshBuilder<D>::GeometricMeshBuilder(GeometricMesh<D>& mesh)
 
 template <index_t D>
 index_t GeometricMeshBuilder<D>::create_point(const Point<D>& point) {
+  // `point` may be one of this mesh's own points, which creating the vertex can move.
+  const auto position = point;
   const auto vertex = this->create_vertex();
-  internal::MeshAccess::impl<GeometricMesh<D>>(geometric_mesh_).points[vertex] = point;
+  internal::MeshAccess::impl<GeometricMesh<D>>(geometric_mesh_).points[vertex] = position;
   return vertex;
 }
 

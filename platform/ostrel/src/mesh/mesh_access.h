@@ -23,7 +23,8 @@ struct MeshAccess {
     to.copy_surface_mesh(from);
   }
 
-  /// Copies the whole solid `from` into `to` (any two solid kinds); the id of `to` stays.
+  /// Copies the whole solid `from` into `to` with the storage layout of `from` (a conversion
+  /// between kinds adapts it afterwards); the id of `to` stays.
   template <typename Solid>
   static void copy_solid_mesh(Solid& to, const Solid& from) {
     to.copy_solid_mesh(from);

@@ -150,10 +150,10 @@ std::unique_ptr<SolidMesh<D>> SolidMesh<D>::clone() const {
 
 template <index_t D>
 void SolidMesh<D>::copy_solid_mesh(const SolidMesh& other) {
+  // The kind (tetrahedra_only) stays that of this mesh: a conversion adapts the layout after.
   this->copy_geometric_mesh(other);
   auto& mine = *impl_;
   const auto& theirs = *other.impl_;
-  mine.tetrahedra_only = theirs.tetrahedra_only;
   mine.vertex_offsets = theirs.vertex_offsets;
   mine.facet_offsets = theirs.facet_offsets;
   mine.facet_local_offsets = theirs.facet_local_offsets;

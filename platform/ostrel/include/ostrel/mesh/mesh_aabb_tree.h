@@ -8,9 +8,14 @@ namespace veyra {
 
 template <index_t D>
 class SurfaceMesh;
+template <index_t D>
+class SolidMesh;
 
 /// Box i bounds the vertices of polygon i.
 template <index_t D>
 AABBTree<D> create_aabb_tree(const SurfaceMesh<D>& mesh);
+
+/// Box i bounds the vertices of polyhedron i.
+AABBTree<3> create_aabb_tree(const SolidMesh<3>& mesh);
 
 }  // namespace veyra

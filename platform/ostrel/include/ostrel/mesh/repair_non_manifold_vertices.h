@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// repair_non_manifold_vertices: gives each fan of polygons around a vertex its own vertex.
+// repair_non_manifold_vertices: gives each fan of polygons (or polyhedra) around a vertex its
+// own vertex.
 #pragma once
 
 #include <ostrel/basic/common.h>
@@ -11,6 +12,10 @@ template <index_t D>
 class SurfaceMesh;
 template <index_t D>
 class SurfaceMeshBuilder;
+template <index_t D>
+class SolidMesh;
+template <index_t D>
+class SolidMeshBuilder;
 
 /// Modifies the mesh in place through `builder` (a builder of `mesh`). For each vertex present
 /// at the start, ascending, its corners are grouped into fans (two corners are in one fan when
@@ -21,5 +26,13 @@ class SurfaceMeshBuilder;
 template <index_t D>
 GenericMapping<index_t> repair_non_manifold_vertices(const SurfaceMesh<D>& mesh,
                                                      SurfaceMeshBuilder<D>& builder);
+
+/// The same for a solid: two corners of a vertex are in one fan when a facet of one containing
+/// the vertex is adjacent, on either side, to the other's polyhedron through its matching facet,
+/// which contains the vertex too. Fans are ordered by their smallest corner; the first keeps the
+/// vertex, each other gets a new one (same point and attribute values).
+/// Returns split vertex -> its new vertices; vertices that were not split do not appear.
+GenericMapping<index_t> repair_non_manifold_vertices(const SolidMesh<3>& mesh,
+                                                     SolidMeshBuilder<3>& builder);
 
 }  // namespace veyra
