@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <ostrel/mesh/io/mesh_table_restore.h>
 #include <ostrel/mesh/polyhedral_solid.h>
 #include <ostrel/mesh/polyhedral_solid_builder.h>
 #include <ostrel/mesh/solid_edges.h>
@@ -476,6 +477,52 @@ TEST(SolidMesh, ClonesDeeply) {
   EXPECT_EQ(mesh->nb_polyhedra(), 6);
   EXPECT_EQ(mesh->facets().facet_attribute_manager().find_attribute<int>("tag")->value(5), 7);
   EXPECT_TRUE(clone->facets().facet_from_vertices(mesh->facets().facet_vertices(0)).has_value());
+}
+
+TEST(SolidMesh, RestoresSavedTablesExactlyOrRefusesThem) {
+  const auto saved =
+      test::make_solid(test::tetrahedral_impl(), scattered_points(5), {{0, 1, 2, 3}, {1, 2, 3, 4}});
+  saved->enable_facets();
+  saved->enable_edges();
+  // Saved with an isolated facet and edge, in an order no enabling would give.
+  const std::vector<std::array<index_t, 2>> edges{{3, 4}, {0, 4}, {0, 1}, {0, 2}, {0, 3},
+                                                  {1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}};
+  const Vertices offsets{0, 3, 6, 9, 12, 15, 18, 21, 24};
+  const Vertices vertices{2, 3, 4, 0, 1, 4, 1, 4, 3, 1, 2, 4, 1, 2, 3, 0, 3, 2, 0, 1, 3, 0, 2, 1};
+  auto restored = saved->clone();
+  restored->disable_facets();
+  restored->disable_edges();
+  ASSERT_TRUE(restore_edge_table(*restored, edges));
+  ASSERT_TRUE(restore_facet_table(*restored, offsets, vertices));
+  EXPECT_EQ(restored->edges().edge_vertices(1), (std::array<index_t, 2>{0, 4}));
+  EXPECT_TRUE(restored->edges().is_edge_isolated(1));
+  EXPECT_EQ(restored->facets().facet_vertices(1), (PolyhedronFacetVertices{0, 1, 4}));
+  EXPECT_EQ(restored->facets().facet_from_vertices(Vertices{1, 2, 3}), 4);
+  EXPECT_EQ(restored->facets().facet_attribute_manager().nb_elements(), 8);
+
+  struct Case {
+    std::string name;
+    std::vector<std::array<index_t, 2>> edges;
+    Vertices offsets;
+    Vertices vertices;
+  };
+  const std::vector<Case> refused{
+      {"edge twice", {{0, 1}, {1, 0}}, {0, 3}, {0, 1, 7}},
+      {"edge out of range", {{0, 9}}, {0, 2}, {0, 1}},
+      {"edge missing", {{0, 1}}, {0, 2, 3}, {0, 1, 2}},
+      {"facet twice", edges, {0, 3, 6}, {1, 2, 3, 3, 1, 2}},
+      {"facet missing", edges, {0, 3}, {1, 2, 3}},
+      {"bad offsets", edges, {0, 3, 2}, {1, 2, 3}},
+  };
+  for (const auto& [name, bad_edges, bad_offsets, bad_vertices] : refused) {
+    SCOPED_TRACE(name);
+    auto mesh = saved->clone();
+    const bool edges_restored = restore_edge_table(*mesh, bad_edges);
+    const bool facets_restored = restore_facet_table(*mesh, bad_offsets, bad_vertices);
+    EXPECT_FALSE(edges_restored && facets_restored);
+    EXPECT_EQ(mesh->are_edges_enabled(), edges_restored);
+    EXPECT_EQ(mesh->are_facets_enabled(), facets_restored);
+  }
 }
 
 }  // namespace
