@@ -3,6 +3,7 @@
 #include <ostrel/model/component_mesh_polygons.h>
 
 #include <algorithm>
+#include <type_traits>
 
 #include <absl/container/inlined_vector.h>
 #include <absl/types/span.h>
@@ -123,6 +124,92 @@ std::vector<index_t> surface_polygons_on(const Model& model, const Surface<Model
   return polygons;
 }
 
+std::vector<std::array<index_t, 2>> block_edges_on(const BRep& model, const Block<3>& block,
+                                                   const std::array<index_t, 2>& unique_vertices) {
+  const auto& mesh = block.mesh();
+  const auto ends = tied_vertices(model, unique_vertices[1], block.id());
+  std::vector<std::array<index_t, 2>> edges;
+  for (const auto vertex : tied_vertices(model, unique_vertices[0], block.id())) {
+    for (const auto end : ends) {
+      if (end == vertex) continue;
+      if (!mesh.polyhedra_around_edge({vertex, end}).empty()) edges.push_back({vertex, end});
+    }
+  }
+  sort_unique(edges);
+  return edges;
+}
+
+PolygonVertices facet_cycle(const Block<3>& block, absl::Span<const index_t> tied,
+                            const PolyhedronFacet& facet) {
+  PolygonVertices cycle;
+  for (const auto vertex : block.mesh().polyhedron_facet_vertices(facet)) {
+    cycle.push_back(unique_vertex_of(tied, vertex));
+  }
+  return cycle;
+}
+
+/// The block's polyhedron facets whose unique vertices form the cycle `canonical`; candidates
+/// are the polyhedra with an edge joining the first two unique vertices of the query.
+std::vector<PolyhedronFacet> block_facets_on(const BRep& model, const Block<3>& block,
+                                             const PolygonVertices& unique_vertices,
+                                             const PolygonVertices& canonical) {
+  const auto& mesh = block.mesh();
+  const auto tied = model.component_unique_vertices(block.id());
+  const auto ends = tied_vertices(model, unique_vertices[1], block.id());
+  std::vector<index_t> candidates;
+  for (const auto vertex : tied_vertices(model, unique_vertices[0], block.id())) {
+    for (const auto end : ends) {
+      if (end == vertex) continue;
+      for (const auto polyhedron : mesh.polyhedra_around_edge({vertex, end})) {
+        candidates.push_back(polyhedron);
+      }
+    }
+  }
+  sort_unique(candidates);
+  std::vector<PolyhedronFacet> facets;
+  for (const auto polyhedron : candidates) {
+    const auto nb_facets = mesh.nb_polyhedron_facets(polyhedron);
+    for (local_index_t f = 0; f < nb_facets; ++f) {
+      const PolyhedronFacet facet{polyhedron, f};
+      if (mesh.nb_polyhedron_facet_vertices(facet) != canonical.size()) continue;
+      auto cycle = facet_cycle(block, tied, facet);
+      if (std::find(cycle.begin(), cycle.end(), NO_ID) != cycle.end()) continue;
+      make_canonical_cycle(cycle);
+      if (cycle == canonical) facets.push_back(facet);
+    }
+  }
+  return facets;
+}
+
+bool has_untied(const PolygonVertices& unique_vertices) {
+  return std::find(unique_vertices.begin(), unique_vertices.end(), NO_ID) != unique_vertices.end();
+}
+
+/// Every polygon and block facet on the cycle of `unique_vertices`.
+template <typename Model>
+ModelComponentMeshPolygons polygons_on_cycle(const Model& model,
+                                             const PolygonVertices& unique_vertices) {
+  ModelComponentMeshPolygons result;
+  if (unique_vertices.size() < 3 || has_untied(unique_vertices)) return result;
+  const auto canonical = canonical_cycle(unique_vertices);
+  for_each_tied_component(model, unique_vertices[0], [&](const ComponentID& component) {
+    const auto& type = component.type();
+    if (type == Surface<Model::dim>::component_type_static()) {
+      auto polygons =
+          surface_polygons_on(model, model.surface(component.id()), unique_vertices, canonical);
+      if (!polygons.empty()) result.surface_polygons.emplace(component.id(), std::move(polygons));
+    }
+    if constexpr (std::is_same_v<Model, BRep>) {
+      if (type == Block<3>::component_type_static()) {
+        auto facets =
+            block_facets_on(model, model.block(component.id()), unique_vertices, canonical);
+        if (!facets.empty()) result.block_facets.emplace(component.id(), std::move(facets));
+      }
+    }
+  });
+  return result;
+}
+
 }  // namespace
 
 template <typename Model>
@@ -161,6 +248,12 @@ ModelComponentMeshEdges component_mesh_edges(const Model& model,
       auto edges = surface_edges_on(model, model.surface(component.id()), unique_vertices);
       if (!edges.empty()) result.surface_edges.emplace(component.id(), std::move(edges));
     }
+    if constexpr (std::is_same_v<Model, BRep>) {
+      if (type == Block<3>::component_type_static()) {
+        auto edges = block_edges_on(model, model.block(component.id()), unique_vertices);
+        if (!edges.empty()) result.block_edges.emplace(component.id(), std::move(edges));
+      }
+    }
   });
   return result;
 }
@@ -196,20 +289,33 @@ template <typename Model>
 ModelComponentMeshPolygons component_mesh_polygons(const Model& model,
                                                    const Surface<Model::dim>& surface,
                                                    index_t polygon) {
-  ModelComponentMeshPolygons result;
+  return polygons_on_cycle(model, polygon_unique_vertices(model, surface, polygon));
+}
+
+PolygonVertices polyhedron_facet_unique_vertices(const BRep& model, const Block<3>& block,
+                                                 const PolyhedronFacet& facet) {
+  return facet_cycle(block, model.component_unique_vertices(block.id()), facet);
+}
+
+ModelComponentMeshPolygons component_mesh_polygons(const BRep& model, const Block<3>& block,
+                                                   const PolyhedronFacet& facet) {
+  return polygons_on_cycle(model, polyhedron_facet_unique_vertices(model, block, facet));
+}
+
+linked_hash_map<uuid, std::vector<PolyhedronFacet>> block_component_mesh_polygons(
+    const BRep& model, absl::Span<const index_t> unique_vertices) {
+  auto result =
+      polygons_on_cycle(model, PolygonVertices{unique_vertices.begin(), unique_vertices.end()});
+  return std::move(result.block_facets);
+}
+
+std::vector<PolyhedronFacet> block_mesh_polyhedra_from_surface_polygon(const BRep& model,
+                                                                       const Block<3>& block,
+                                                                       const Surface<3>& surface,
+                                                                       index_t polygon) {
   const auto unique_vertices = polygon_unique_vertices(model, surface, polygon);
-  if (std::find(unique_vertices.begin(), unique_vertices.end(), NO_ID) != unique_vertices.end()) {
-    return result;
-  }
-  const auto canonical = canonical_cycle(unique_vertices);
-  for_each_tied_component(model, unique_vertices[0], [&](const ComponentID& component) {
-    if (component.type() == Surface<Model::dim>::component_type_static()) {
-      auto polygons =
-          surface_polygons_on(model, model.surface(component.id()), unique_vertices, canonical);
-      if (!polygons.empty()) result.surface_polygons.emplace(component.id(), std::move(polygons));
-    }
-  });
-  return result;
+  if (has_untied(unique_vertices)) return {};
+  return block_facets_on(model, block, unique_vertices, canonical_cycle(unique_vertices));
 }
 
 #define OSTREL_INSTANTIATE_QUERIES(Model)                                                        \

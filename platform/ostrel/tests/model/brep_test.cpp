@@ -10,6 +10,7 @@
 
 #include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/mesh/surface_mesh.h>
+#include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
 #include <ostrel/model/section_builder.h>
 
@@ -83,12 +84,20 @@ TEST(BRep, ComponentsAndTypedRelationsFollowTheOrderOfAddition) {
   EXPECT_EQ(ids(brep.line_collection_items(brep.line_collection(cube.line_collection))),
             (std::vector<uuid>{cube.lines[0], cube.lines[1]}));
 
-  // Ties were made corners first, then lines, then surfaces.
+  const auto& block = brep.block(cube.block);
+  EXPECT_EQ(brep.nb_blocks(), 1);
+  EXPECT_EQ(ids(brep.boundaries(block)), ids(brep.surfaces()));
+  EXPECT_EQ(ids(brep.incidences(surface)), (std::vector<uuid>{cube.block}));
+  EXPECT_TRUE(brep.is_boundary(surface, block));
+  EXPECT_EQ(brep.nb_embedding_blocks(surface), 0);
+
+  // Ties were made corners first, then lines, surfaces and the block.
   const auto first = ties(brep, 0);
-  ASSERT_EQ(first.size(), 1 + 3 + 3);
+  ASSERT_EQ(first.size(), 1 + 3 + 3 + 1);
   EXPECT_EQ(first[0], (ComponentMeshVertex{corner.component_id(), 0}));
   EXPECT_EQ(first[1], (ComponentMeshVertex{line.component_id(), 0}));
   EXPECT_EQ(first[4].component_id.type(), Surface<3>::component_type_static());
+  EXPECT_EQ(first[7], (ComponentMeshVertex{block.component_id(), 0}));
   EXPECT_EQ(*brep.name(), "cube");
 }
 
@@ -116,6 +125,7 @@ TEST(BRep, RemovingComponentsTakesTheirRelationsAndTiesButKeepsUniqueVertices) {
     if (brep.has_corner(id)) builder.remove_corner(brep.corner(id));
     if (brep.has_line(id)) builder.remove_line(brep.line(id));
     if (brep.has_surface(id)) builder.remove_surface(brep.surface(id));
+    if (brep.has_block(id)) builder.remove_block(brep.block(id));
   }
   EXPECT_EQ(brep.nb_unique_vertices(), 8);
   EXPECT_TRUE(ties(brep, 7).empty());
@@ -123,6 +133,11 @@ TEST(BRep, RemovingComponentsTakesTheirRelationsAndTiesButKeepsUniqueVertices) {
   EXPECT_EQ(builder.delete_isolated_vertices(), (std::vector<index_t>{0, 1, 2, 3, 4, 5, 6, NO_ID}));
   EXPECT_EQ(brep.nb_unique_vertices(), 7);
   EXPECT_EQ(brep.unique_vertex({brep.corner(cube.corners[6]).component_id(), 0}), 6);
+
+  // The block went with its relations and ties.
+  EXPECT_EQ(brep.nb_blocks(), 0);
+  EXPECT_EQ(brep.nb_incidences(cube.surfaces[1]), 0);
+  EXPECT_EQ(ties(brep, 0).back().component_id.type(), Surface<3>::component_type_static());
 
   // The collection goes, its items stay.
   builder.remove_line_collection(brep.line_collection(cube.line_collection));
@@ -139,9 +154,12 @@ TEST(BRep, MeshesKeysAndReplacement) {
   EXPECT_EQ(brep.line(cube.lines[0]).mesh_type().get(), "OstrelEdgedCurve3D");
   const auto& surface = brep.surface(cube.surfaces[0]);
   EXPECT_EQ(surface.mesh_type().get(), "OstrelPolygonalSurface3D");
-  EXPECT_EQ(surface.mesh().nb_polygons(), 1);
+  EXPECT_EQ(surface.mesh().nb_polygons(), 2);
   EXPECT_THROW((void)surface.mesh<TriangulatedSurface<3>>(), OstrelModelException);
 
+  EXPECT_EQ(brep.block(cube.block).mesh_type().get(), "OstrelTetrahedralSolid3D");
+  EXPECT_EQ(brep.block(cube.block).mesh<TetrahedralSolid<3>>().nb_polyhedra(), 6);
+  EXPECT_EQ(brep.block(builder.add_block()).mesh_type().get(), "OstrelPolyhedralSolid3D");
   const auto triangulated = builder.add_surface(MeshImpl{"OstrelTriangulatedSurface3D"});
   EXPECT_EQ(brep.surface(triangulated).mesh().type_name().get(), "TriangulatedSurface3D");
   EXPECT_EQ(brep.surface(triangulated).mesh<TriangulatedSurface<3>>().nb_polygons(), 0);

@@ -3,6 +3,7 @@
 
 #include <ostrel/mesh/edged_curve_builder.h>
 #include <ostrel/mesh/point_set_builder.h>
+#include <ostrel/mesh/solid_mesh_builder.h>
 #include <ostrel/mesh/surface_mesh_builder.h>
 #include <ostrel/model/brep_builder.h>
 #include <ostrel/model/section_builder.h>
@@ -63,7 +64,9 @@ Cube make_cube() {
     cube.surfaces[f] = builder.add_surface();
     auto mesh = builder.surface_mesh_builder(cube.surfaces[f]);
     for (const auto vertex : cube.face_vertices[f]) mesh->create_point(cube_point(vertex));
-    mesh->create_polygon(std::vector<index_t>{0, 1, 2, 3});
+    mesh->create_polygon(std::vector<index_t>{0, 1, 2});
+    mesh->create_polygon(std::vector<index_t>{0, 2, 3});
+    mesh->compute_polygon_adjacencies();
     const auto& surface = cube.brep.surface(cube.surfaces[f]);
     for (index_t k = 0; k < 4; ++k) {
       const auto a = cube.face_vertices[f][k];
@@ -77,6 +80,27 @@ Cube make_cube() {
       builder.set_unique_vertex({surface.component_id(), k}, a);
     }
     builder.add_surface_in_model_boundary(surface, cube.brep.model_boundary(cube.boundary));
+  }
+  // Six tetrahedra (0, a, a | b, 7), one per order of the three axes.
+  cube.block = builder.add_block(MeshImpl{"OstrelTetrahedralSolid3D"});
+  {
+    auto mesh = builder.block_mesh_builder(cube.block);
+    for (index_t vertex = 0; vertex < 8; ++vertex) mesh->create_point(cube_point(vertex));
+    const std::vector<std::vector<local_index_t>> facets{
+        {1, 2, 3}, {0, 3, 2}, {0, 1, 3}, {0, 2, 1}};
+    for (const index_t a : {1u, 2u, 4u}) {
+      for (const index_t b : {1u, 2u, 4u}) {
+        if (a != b) mesh->create_polyhedron(std::vector<index_t>{0, a, a | b, 7}, facets);
+      }
+    }
+    mesh->compute_polyhedron_adjacencies();
+  }
+  const auto& block = cube.brep.block(cube.block);
+  for (const auto& surface : cube.brep.surfaces()) {
+    builder.add_surface_block_boundary_relationship(surface, block);
+  }
+  for (index_t vertex = 0; vertex < 8; ++vertex) {
+    builder.set_unique_vertex({block.component_id(), vertex}, vertex);
   }
   cube.line_collection = builder.add_line_collection();
   const auto& collection = cube.brep.line_collection(cube.line_collection);

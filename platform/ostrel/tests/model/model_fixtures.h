@@ -19,17 +19,22 @@ struct Cube {
   /// Line l joins cube vertices line_ends[l], with mesh vertices 0 and 1 and one edge.
   std::array<uuid, 12> lines;
   std::array<std::array<index_t, 2>, 12> line_ends;
-  /// Surface f is one quad over cube vertices face_vertices[f]; mesh vertex k is face vertex k.
+  /// Surface f covers cube vertices face_vertices[f] (a cycle starting at its smallest vertex,
+  /// ending at its largest one); mesh vertex k is face vertex k, and the two triangles are
+  /// (0, 1, 2) and (0, 2, 3).
   std::array<uuid, 6> surfaces;
   std::array<std::array<index_t, 4>, 6> face_vertices;
+  /// The block: six tetrahedra around the diagonal (0, 7), vertex i on cube vertex i, bounded by
+  /// the six surfaces; its triangulation agrees with the surfaces' triangles.
+  uuid block;
   uuid boundary;
   uuid line_collection;
   BRep brep;
 };
 
 /// Corners, then lines (each bounded by its two corners), then surfaces (each bounded by its four
-/// lines), all surfaces in one model boundary and lines 0 and 1 in a line collection. Ties are
-/// made in the same order: corners, lines, surfaces.
+/// lines), then the block, all surfaces in one model boundary and lines 0 and 1 in a line
+/// collection. Ties are made in the same order: corners, lines, surfaces, block.
 Cube make_cube();
 
 /// The unit square split at x = 0.5: corners 0..5 at (0,0) (0.5,0) (1,0) (1,1) (0.5,1) (0,1),

@@ -17,6 +17,9 @@
 #include <ostrel/basic/attribute_manager.h>
 #include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/mesh/edged_curve_builder.h>
+#include <ostrel/mesh/solid_edges.h>
+#include <ostrel/mesh/solid_facets.h>
+#include <ostrel/mesh/solid_mesh_builder.h>
 #include <ostrel/mesh/surface_edges.h>
 #include <ostrel/mesh/surface_mesh_builder.h>
 #include <ostrel/model/brep_builder.h>
@@ -88,8 +91,8 @@ BRep rich_cube() {
     const auto extra = mesh->create_point(Point<3>{{5, 5, 5}});
     const_cast<SurfaceMesh<3>&>(brep.surface(cube.surfaces[1]).mesh()).enable_edges();
     mesh->create_polygon(std::vector<index_t>{1, extra, 2});
-    mesh->set_polygon_adjacent({1, 2}, 0);
-    mesh->delete_polygons({true, false});
+    mesh->set_polygon_adjacent({2, 2}, 0);
+    mesh->delete_polygons({true, false, false});
   }
   brep.surface(cube.surfaces[1])
       .mesh()
@@ -108,6 +111,38 @@ BRep rich_cube() {
         .edge_attribute_manager()
         .find_or_create_attribute<VariableAttribute, float>("weight", 1.f)
         ->set_value(edge, 2.5f);
+  }
+  // A polyhedral block (a prism and a tetrahedron) with both tables enabled, in a block
+  // collection.
+  {
+    const auto prism = builder.add_block();
+    auto mesh = builder.block_mesh_builder(prism);
+    for (index_t v = 0; v < 7; ++v) mesh->create_point(Point<3>{{double(v), 0, double(v % 2)}});
+    auto& solid = const_cast<SolidMesh<3>&>(brep.block(prism).mesh());
+    solid.enable_facets();
+    mesh->create_polyhedron(std::vector<index_t>{0, 1, 2, 3, 4, 5},
+                            std::vector<std::vector<local_index_t>>{
+                                {0, 1, 2}, {3, 5, 4}, {0, 3, 4, 1}, {1, 4, 5, 2}, {0, 2, 5, 3}});
+    mesh->create_polyhedron(
+        std::vector<index_t>{3, 4, 5, 6},
+        std::vector<std::vector<local_index_t>>{{0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {2, 3, 0}});
+    solid.enable_edges();
+    mesh->compute_polyhedron_adjacencies();
+    // A deleted tetrahedron leaves isolated entries in both tables.
+    mesh->create_polyhedron(
+        std::vector<index_t>{0, 1, 2, 6},
+        std::vector<std::vector<local_index_t>>{{1, 2, 3}, {0, 3, 2}, {0, 1, 3}, {0, 2, 1}});
+    mesh->delete_polyhedra({false, false, true});
+    brep.block(prism)
+        .mesh()
+        .polyhedron_attribute_manager()
+        .find_or_create_attribute<VariableAttribute, int>("region", -1)
+        ->set_value(1, 3);
+    const auto collection = builder.add_block_collection();
+    builder.set_block_collection_name(collection, "solids");
+    builder.add_block_in_block_collection(brep.block(prism), brep.block_collection(collection));
+    builder.set_block_active(prism, false);
+    builder.set_unique_vertex({brep.block(prism).component_id(), 6}, 7);
   }
   builder.set_line_active(cube.lines[5], false);
   builder.set_corner_name(cube.corners[2], "");
@@ -157,6 +192,30 @@ TEST_F(ModelFiles, SaveLoadSaveGivesTheSameBytes) {
     ASSERT_EQ(copy.edges().nb_edges(), original.edges().nb_edges());
     for (index_t e = 0; e < original.edges().nb_edges(); ++e) {
       EXPECT_EQ(copy.edges().edge_vertices(e), original.edges().edge_vertices(e));
+    }
+  }
+
+  for (const auto& block : brep.blocks()) {
+    const auto& original = block.mesh();
+    const auto& copy = loaded.block(block.id()).mesh();
+    EXPECT_EQ(copy.impl_name(), original.impl_name());
+    ASSERT_EQ(copy.nb_polyhedra(), original.nb_polyhedra());
+    for (index_t p = 0; p < original.nb_polyhedra(); ++p) {
+      EXPECT_EQ(copy.polyhedron_vertices(p), original.polyhedron_vertices(p));
+      for (local_index_t f = 0; f < original.nb_polyhedron_facets(p); ++f) {
+        EXPECT_EQ(copy.polyhedron_facet_vertices({p, f}),
+                  original.polyhedron_facet_vertices({p, f}));
+        EXPECT_EQ(copy.polyhedron_adjacent({p, f}), original.polyhedron_adjacent({p, f}));
+      }
+    }
+    ASSERT_EQ(copy.are_facets_enabled(), original.are_facets_enabled());
+    if (original.are_facets_enabled()) {
+      ASSERT_EQ(copy.facets().nb_facets(), original.facets().nb_facets());
+      // The last entry came from the deleted tetrahedron.
+      EXPECT_TRUE(copy.facets().is_facet_isolated(copy.facets().nb_facets() - 1));
+      for (index_t f = 0; f < original.facets().nb_facets(); ++f) {
+        EXPECT_EQ(copy.facets().facet_vertices(f), original.facets().facet_vertices(f));
+      }
     }
   }
 

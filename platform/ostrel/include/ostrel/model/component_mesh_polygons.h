@@ -8,10 +8,13 @@
 
 #include <vector>
 
+#include <absl/types/span.h>
+
 #include <ostrel/basic/common.h>
 #include <ostrel/basic/linked_hash_map.h>
 #include <ostrel/basic/uuid.h>
 #include <ostrel/mesh/element_references.h>
+#include <ostrel/model/block.h>
 #include <ostrel/model/surface.h>
 
 namespace veyra {
@@ -34,5 +37,26 @@ template <typename Model>
 ModelComponentMeshPolygons component_mesh_polygons(const Model& model,
                                                    const Surface<Model::dim>& surface,
                                                    index_t polygon);
+
+class BRep;
+
+/// Unique vertices of the polyhedron facet in its vertex order, NO_ID where untied.
+PolygonVertices polyhedron_facet_unique_vertices(const BRep& model, const Block<3>& block,
+                                                 const PolyhedronFacet& facet);
+
+/// Every polygon and block facet on the same unique vertices as the block facet, the queried
+/// facet included; the surface part is empty when no surface has that facet.
+ModelComponentMeshPolygons component_mesh_polygons(const BRep& model, const Block<3>& block,
+                                                   const PolyhedronFacet& facet);
+
+/// Every block facet whose unique vertices form the same cycle as `unique_vertices`.
+linked_hash_map<uuid, std::vector<PolyhedronFacet>> block_component_mesh_polygons(
+    const BRep& model, absl::Span<const index_t> unique_vertices);
+
+/// The facets of the block's polyhedra that lie on the surface polygon (0, 1 or 2), ascending.
+std::vector<PolyhedronFacet> block_mesh_polyhedra_from_surface_polygon(const BRep& model,
+                                                                       const Block<3>& block,
+                                                                       const Surface<3>& surface,
+                                                                       index_t polygon);
 
 }  // namespace veyra

@@ -98,12 +98,14 @@ class ModelWriter {
     write_mesh_components(model_.corners());
     write_mesh_components(model_.lines());
     write_mesh_components(model_.surfaces());
-    if constexpr (D == 3) writer_.write_index(0);  // blocks
+    if constexpr (D == 3) write_mesh_components(model_.blocks());
     write_components(model_.model_boundaries(), model_.nb_model_boundaries());
     write_components(model_.corner_collections(), model_.nb_corner_collections());
     write_components(model_.line_collections(), model_.nb_line_collections());
     write_components(model_.surface_collections(), model_.nb_surface_collections());
-    if constexpr (D == 3) writer_.write_index(0);  // block collections
+    if constexpr (D == 3) {
+      write_components(model_.block_collections(), model_.nb_block_collections());
+    }
     write_relations();
     write_unique_vertices();
     return std::move(writer_.bytes());
@@ -224,18 +226,12 @@ class ModelReader {
     read_mesh_components<Corner<D>>(model, builder);
     read_mesh_components<Line<D>>(model, builder);
     read_mesh_components<Surface<D>>(model, builder);
-    if constexpr (D == 3) {
-      if (reader_.read_index("block count") != 0) reader_.fail("blocks are not supported");
-    }
+    if constexpr (D == 3) read_mesh_components<Block<D>>(model, builder);
     read_components<ModelBoundary<D>>(builder);
     read_components<CornerCollection<D>>(builder);
     read_components<LineCollection<D>>(builder);
     read_components<SurfaceCollection<D>>(builder);
-    if constexpr (D == 3) {
-      if (reader_.read_index("block collection count") != 0) {
-        reader_.fail("block collections are not supported");
-      }
-    }
+    if constexpr (D == 3) read_components<BlockCollection<D>>(builder);
     read_relations(builder);
     read_unique_vertices(model, builder);
     if (!reader_.at_end()) reader_.fail("unexpected data after the unique vertices");
@@ -285,13 +281,20 @@ class ModelReader {
         finish_component(
             head, [&](std::string_view name) { builder.set_line_name(head.id, name); },
             [&](bool active) { builder.set_line_active(head.id, active); });
-      } else {
+      } else if constexpr (std::is_same_v<T, Surface<D>>) {
         auto mesh = internal::read_surface_mesh<D>(reader_, impl);
         builder.add_surface(head.id, impl);
         builder.update_surface_mesh(model.surface(head.id), std::move(mesh));
         finish_component(
             head, [&](std::string_view name) { builder.set_surface_name(head.id, name); },
             [&](bool active) { builder.set_surface_active(head.id, active); });
+      } else {
+        auto mesh = internal::read_solid_mesh<D>(reader_, impl);
+        builder.add_block(head.id, impl);
+        builder.update_block_mesh(model.block(head.id), std::move(mesh));
+        finish_component(
+            head, [&](std::string_view name) { builder.set_block_name(head.id, name); },
+            [&](bool active) { builder.set_block_active(head.id, active); });
       }
       mesh_components_.push_back(components_.at(head.id));
     }
@@ -313,6 +316,9 @@ class ModelReader {
       } else if constexpr (std::is_same_v<T, LineCollection<D>>) {
         builder.add_line_collection(head.id);
         if (head.name) builder.set_line_collection_name(head.id, *head.name);
+      } else if constexpr (std::is_same_v<T, BlockCollection<D>>) {
+        builder.add_block_collection(head.id);
+        if (head.name) builder.set_block_collection_name(head.id, *head.name);
       } else {
         builder.add_surface_collection(head.id);
         if (head.name) builder.set_surface_collection_name(head.id, *head.name);
