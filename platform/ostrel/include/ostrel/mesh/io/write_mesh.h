@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+// write_mesh: writes a mesh in an exchange format chosen by the file extension: VTK XML .vtu
+// (surfaces) and .vtp (point sets, curves, surfaces), Gmsh MSH 4.1 ASCII (every kind), OFF
+// (surfaces) and OBJ (curves and surfaces).
+//
+// VTK files carry every genericable attribute as a data array of its own value type (bool as
+// UInt8, other genericable types as Float32 items). MSH files carry the "gmsh_physical" and
+// "gmsh_entity" element attributes as physical groups and entities; OFF and OBJ carry geometry
+// only. 2D meshes are written with z = 0.
+//
+// The file is written to a temporary file in the same folder, renamed over the target only once
+// complete, so a failed write never leaves a partial file behind.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include <ostrel/mesh/io/loaded_mesh.h>
+#include <ostrel/mesh/io/mesh_format.h>
+
+namespace veyra {
+
+struct MeshWriteOptions {
+  /// The file's format; by default its extension decides.
+  std::optional<MeshFormat> format;
+  /// VTK XML data arrays as base64-encoded binary (the default), or as ASCII text.
+  bool binary{true};
+};
+
+/// \throw OstrelMeshException (input) when the format is unknown, cannot hold this kind of
+/// mesh, or the file cannot be written.
+template <index_t D>
+void write_mesh(const PointSet<D>& mesh, std::string_view path,
+                const MeshWriteOptions& options = {});
+template <index_t D>
+void write_mesh(const EdgedCurve<D>& mesh, std::string_view path,
+                const MeshWriteOptions& options = {});
+template <index_t D>
+void write_mesh(const SurfaceMesh<D>& mesh, std::string_view path,
+                const MeshWriteOptions& options = {});
+void write_mesh(const LoadedMesh& mesh, std::string_view path,
+                const MeshWriteOptions& options = {});
+
+}  // namespace veyra

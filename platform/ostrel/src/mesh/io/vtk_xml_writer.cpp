@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: MIT
+// VTK XML writer (version 1.0 files, UInt64 block headers, little-endian). Binary arrays are
+// written inline as one base64 stream of header and data, as VTK itself does for uncompressed
+// data; ASCII arrays as text.
+#include <bit>
+#include <cstdint>
+#include <numeric>
+
+#include "data_values.h"
+#include "mesh_writers.h"
+#include "output_buffer.h"
+#include "vtk_cells.h"
+
+namespace veyra::internal {
+namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "the VTK XML writer writes the machine's bytes as little-endian data");
+
+std::string xml_escape(std::string_view text) {
+  std::string escaped;
+  for (const auto c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&apos;";
+        break;
+      default:
+        escaped.push_back(c);
+    }
+  }
+  return escaped;
+}
+
+template <typename T>
+constexpr ValueType value_type_of() {
+  if constexpr (std::is_same_v<T, std::int8_t>) return ValueType::int8;
+  if constexpr (std::is_same_v<T, std::uint8_t>) return ValueType::uint8;
+  if constexpr (std::is_same_v<T, std::int16_t>) return ValueType::int16;
+  if constexpr (std::is_same_v<T, std::uint16_t>) return ValueType::uint16;
+  if constexpr (std::is_same_v<T, std::int32_t>) return ValueType::int32;
+  if constexpr (std::is_same_v<T, std::uint32_t>) return ValueType::uint32;
+  if constexpr (std::is_same_v<T, std::int64_t>) return ValueType::int64;
+  if constexpr (std::is_same_v<T, std::uint64_t>) return ValueType::uint64;
+  if constexpr (std::is_same_v<T, float>) return ValueType::float32;
+  if constexpr (std::is_same_v<T, double>) return ValueType::float64;
+}
+
+std::uint8_t vtk_type(CellKind kind, std::size_t nb_vertices) {
+  switch (kind) {
+    case CellKind::vertex:
+      return vtk::vertex;
+    case CellKind::edge:
+      return vtk::line;
+    case CellKind::polygon:
+      return nb_vertices == 3 ? vtk::triangle : (nb_vertices == 4 ? vtk::quad : vtk::polygon);
+    case CellKind::tetrahedron:
+      return vtk::tetra;
+    case CellKind::hexahedron:
+      return vtk::hexahedron;
+    case CellKind::prism:
+      return vtk::wedge;
+    case CellKind::pyramid:
+      return vtk::pyramid;
+    default:
+      return 0;
+  }
+}
+
+class VtkXmlWriter {
+ public:
+  VtkXmlWriter(std::ostream& stream, const MeshView& view, bool poly_data, bool binary)
+      : out_(stream), view_(view), poly_data_(poly_data), binary_(binary) {}
+
+  void write() {
+    const std::string_view type = poly_data_ ? "PolyData" : "UnstructuredGrid";
+    out_ << "<?xml version=\"1.0\"?>\n<VTKFile type=\"" << type
+         << "\" version=\"1.0\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n  <"
+         << type << ">\n";
+    const auto nb_cells = view_.element_dimension == 0 ? view_.nb_vertices() : view_.nb_elements();
+    out_ << "    <Piece NumberOfPoints=\"" << view_.nb_vertices() << '"';
+    if (poly_data_) {
+      const auto section = std::array<std::string_view, 3>{"Verts", "Lines", "Polys"};
+      for (index_t d = 0; d < 3; ++d) {
+        out_ << " NumberOf" << section[d] << "=\""
+             << (d == view_.element_dimension ? nb_cells : index_t{0}) << '"';
+      }
+      out_ << " NumberOfStrips=\"0\">\n";
+    } else {
+      out_ << " NumberOfCells=\"" << nb_cells << "\">\n";
+    }
+    write_data("PointData", attribute_data_arrays(view_.mesh->vertex_attribute_manager()));
+    if (view_.element_attributes != nullptr) {
+      write_data("CellData", attribute_data_arrays(*view_.element_attributes));
+    }
+    out_ << "      <Points>\n";
+    write_array("Points", 3, absl::MakeConstSpan(view_.coordinates));
+    out_ << "      </Points>\n";
+    write_cells();
+    out_ << "    </Piece>\n  </" << type << ">\n</VTKFile>\n";
+  }
+
+ private:
+  void write_data(std::string_view section, const std::vector<DataArray>& arrays) {
+    if (arrays.empty()) return;
+    out_ << "      <" << section << ">\n";
+    for (const auto& array : arrays) {
+      std::visit(
+          [&](const auto& values) {
+            write_array(array.name, array.nb_components, absl::MakeConstSpan(values));
+          },
+          array.values);
+    }
+    out_ << "      </" << section << ">\n";
+  }
+
+  template <typename T>
+  void write_array(std::string_view name, index_t nb_components, absl::Span<const T> values) {
+    out_ << "        <DataArray type=\"" << vtk_xml_type_name(value_type_of<T>())
+         << "\" Name=\"" << xml_escape(name) << '"';
+    if (nb_components != 1) out_ << " NumberOfComponents=\"" << nb_components << '"';
+    out_ << " format=\"" << (binary_ ? "binary" : "ascii") << "\">\n          ";
+    if (binary_) {
+      const std::uint64_t nb_bytes = values.size() * sizeof(T);
+      out_.write_base64(&nb_bytes, sizeof(nb_bytes));
+      out_.write_base64(values.data(), nb_bytes);
+      out_.end_base64();
+    } else {
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) out_ << (i % 12 == 0 ? std::string_view{"\n          "} : std::string_view{" "});
+        out_ << values[i];
+      }
+    }
+    out_ << "\n        </DataArray>\n";
+  }
+
+  void write_cells() {
+    std::vector<std::int64_t> connectivity;
+    std::vector<std::int64_t> offsets;
+    std::vector<std::uint8_t> types;
+    if (view_.element_dimension == 0) {
+      connectivity.resize(view_.nb_vertices());
+      std::iota(connectivity.begin(), connectivity.end(), 0);
+      offsets.resize(view_.nb_vertices());
+      std::iota(offsets.begin(), offsets.end(), 1);
+      types.assign(view_.nb_vertices(), vtk::vertex);
+    } else {
+      connectivity.assign(view_.element_vertices.begin(), view_.element_vertices.end());
+      offsets.assign(view_.element_ends.begin(), view_.element_ends.end());
+      types.reserve(view_.nb_elements());
+      for (index_t e = 0; e < view_.nb_elements(); ++e) {
+        types.push_back(vtk_type(view_.element_kinds[e], view_.element(e).size()));
+      }
+    }
+    static constexpr std::array<std::string_view, 3> sections{"Verts", "Lines", "Polys"};
+    const auto section = poly_data_ ? sections[view_.element_dimension] : "Cells";
+    out_ << "      <" << section << ">\n";
+    write_array("connectivity", 1, absl::MakeConstSpan(connectivity));
+    write_array("offsets", 1, absl::MakeConstSpan(offsets));
+    if (!poly_data_) write_array("types", 1, absl::MakeConstSpan(types));
+    out_ << "      </" << section << ">\n";
+  }
+
+  OutputBuffer out_;
+  const MeshView& view_;
+  bool poly_data_;
+  bool binary_;
+};
+
+}  // namespace
+
+void write_vtk_xml(std::ostream& stream, const MeshView& view, bool poly_data, bool binary) {
+  VtkXmlWriter{stream, view, poly_data, binary}.write();
+}
+
+}  // namespace veyra::internal
