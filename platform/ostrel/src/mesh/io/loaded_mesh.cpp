@@ -11,6 +11,8 @@ std::string_view mesh_kind_name(MeshKind kind) {
       return "edged curve";
     case MeshKind::surface:
       return "surface";
+    case MeshKind::solid:
+      return "solid";
   }
   return "mesh";
 }

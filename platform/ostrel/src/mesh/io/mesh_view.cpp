@@ -7,6 +7,8 @@
 
 #include <ostrel/basic/logger.h>
 
+#include "cell_shapes.h"
+
 namespace veyra::internal {
 namespace {
 
@@ -112,6 +114,33 @@ MeshView make_mesh_view(const SurfaceMesh<D>& mesh) {
       view.element_vertices.push_back(mesh.polygon_vertex({p, v}));
     }
     view.element_ends.push_back(static_cast<index_t>(view.element_vertices.size()));
+  }
+  return view;
+}
+
+MeshView make_mesh_view(const SolidMesh<3>& mesh) {
+  MeshView view;
+  add_coordinates(mesh, view);
+  view.element_dimension = 3;
+  view.element_attributes = &mesh.polyhedron_attribute_manager();
+  const auto nb = mesh.nb_polyhedra();
+  view.element_kinds.reserve(nb);
+  view.element_ends.reserve(nb);
+  view.element_vertices.reserve(4 * static_cast<std::size_t>(nb));
+  for (index_t p = 0; p < nb; ++p) {
+    const auto kind = polyhedron_kind(mesh, p);
+    view.element_kinds.push_back(kind);
+    for (local_index_t v = 0; v < mesh.nb_polyhedron_vertices(p); ++v) {
+      view.element_vertices.push_back(mesh.polyhedron_vertex({p, v}));
+    }
+    view.element_ends.push_back(static_cast<index_t>(view.element_vertices.size()));
+    if (kind != CellKind::polyhedron) continue;
+    view.polyhedron_faces.push_back(mesh.nb_polyhedron_facets(p));
+    for (local_index_t f = 0; f < mesh.nb_polyhedron_facets(p); ++f) {
+      const auto vertices = mesh.polyhedron_facet_vertices({p, f});
+      view.polyhedron_faces.push_back(static_cast<index_t>(vertices.size()));
+      view.polyhedron_faces.insert(view.polyhedron_faces.end(), vertices.begin(), vertices.end());
+    }
   }
   return view;
 }

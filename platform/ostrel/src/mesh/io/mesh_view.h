@@ -23,6 +23,9 @@ struct MeshView {
   /// Element e uses element_vertices[element_ends[e - 1], element_ends[e]) (from 0 for e = 0).
   std::vector<index_t> element_ends;
   std::vector<index_t> element_vertices;
+  /// Facets of the elements of kind polyhedron, in element order: for each, its facet count,
+  /// then each facet's vertex count and mesh vertices.
+  std::vector<index_t> polyhedron_faces;
   const AttributeManager* element_attributes{nullptr};
 
   index_t nb_vertices() const { return static_cast<index_t>(coordinates.size() / 3); }
@@ -39,6 +42,8 @@ template <index_t D>
 MeshView make_mesh_view(const EdgedCurve<D>& mesh);
 template <index_t D>
 MeshView make_mesh_view(const SurfaceMesh<D>& mesh);
+/// Polyhedra that are fixed cells (cell_shapes.h) keep their vertex order as the cell's.
+MeshView make_mesh_view(const SolidMesh<3>& mesh);
 
 /// The attribute's values as a typed array: arithmetic types keep their type (bool as uint8,
 /// char as int8, long long as int64), std::array<T, N> of them becomes N components, and other

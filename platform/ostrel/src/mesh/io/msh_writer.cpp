@@ -79,11 +79,16 @@ class MshWriter {
  private:
   void check_elements() const {
     for (index_t e = 0; e < view_.nb_elements(); ++e) {
-      if (gmsh_type(view_.element_kinds[e], view_.element(e).size()) == 0) {
+      if (gmsh_type(view_.element_kinds[e], view_.element(e).size()) != 0) continue;
+      if (view_.element_kinds[e] == CellKind::polygon) {
         throw OstrelMeshException(nullptr, OstrelException::TYPE::input, "[write_mesh] ", path_,
-                                  ": element ", e, " is a polygon of ", view_.element(e).size(),
+                                  ": polygon ", e, " has ", view_.element(e).size(),
                                   " vertices, MSH files hold triangles and quadrangles only");
       }
+      throw OstrelMeshException(nullptr, OstrelException::TYPE::input, "[write_mesh] ", path_,
+                                ": polyhedron ", e,
+                                " is not a tetrahedron, hexahedron, prism or pyramid, which is "
+                                "all MSH files hold");
     }
   }
 

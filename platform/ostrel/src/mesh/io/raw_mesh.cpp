@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "raw_mesh.h"
 
+#include "cell_shapes.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 
+#include <absl/container/flat_hash_map.h>
 #include <absl/container/flat_hash_set.h>
 
 #include <ostrel/basic/attribute_manager.h>
@@ -13,6 +16,9 @@
 #include <ostrel/mesh/point_set_builder.h>
 #include <ostrel/mesh/polygonal_surface.h>
 #include <ostrel/mesh/polygonal_surface_builder.h>
+#include <ostrel/mesh/polyhedral_solid.h>
+#include <ostrel/mesh/solid_mesh_builder.h>
+#include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
 #include <ostrel/mesh/triangulated_surface_builder.h>
 
@@ -96,6 +102,26 @@ void create_attribute(AttributeManager& manager, const DataArray& array,
       array.values);
 }
 
+/// Vertex count of the cells of fixed shape; 0 for polygons and polyhedra.
+std::size_t fixed_cell_size(CellKind kind) {
+  switch (kind) {
+    case CellKind::vertex:
+      return 1;
+    case CellKind::edge:
+      return 2;
+    case CellKind::tetrahedron:
+      return 4;
+    case CellKind::hexahedron:
+      return 8;
+    case CellKind::prism:
+      return 6;
+    case CellKind::pyramid:
+      return 5;
+    default:
+      return 0;
+  }
+}
+
 template <index_t D>
 class MeshAssembler {
  public:
@@ -113,8 +139,12 @@ class MeshAssembler {
       case 2:
         return make_surface();
       default:
-        source_.fail("volume elements (tetrahedra, hexahedra, prisms, pyramids, polyhedra) "
-                     "are not supported by this reader yet");
+        if constexpr (D == 3) {
+          return make_solid();
+        } else {
+          source_.fail("volume elements (tetrahedra, hexahedra, prisms, pyramids, polyhedra) "
+                       "cannot be read into a 2D mesh");
+        }
     }
   }
 
@@ -178,7 +208,12 @@ class MeshAssembler {
         }
       }
       const auto size = raw_.cell(cell).size();
-      if (raw_.cell_kinds[cell] == CellKind::polygon &&
+      const auto kind = raw_.cell_kinds[cell];
+      const auto fixed_size = fixed_cell_size(kind);
+      if (fixed_size != 0 && size != fixed_size) {
+        source_.fail("cell ", cell, " has ", size, " vertices, ", fixed_size, " expected");
+      }
+      if (kind == CellKind::polygon &&
           (size < 3 || size > max_polygon_vertices)) {
         source_.fail("cell ", cell, " is a polygon of ", size, " vertices (3 to ",
                      max_polygon_vertices, " are supported)");
@@ -288,6 +323,83 @@ class MeshAssembler {
     builder->compute_polygon_adjacencies();
     create_vertex_attributes(*mesh);
     create_element_attributes(mesh->polygon_attribute_manager());
+    return LoadedMesh{std::move(mesh)};
+  }
+
+  /// The facets of every selected cell: fixed tables, or the file's own for polyhedra.
+  absl::flat_hash_map<index_t, std::vector<std::vector<local_index_t>>> polyhedron_facets() const {
+    absl::flat_hash_map<index_t, std::vector<std::vector<local_index_t>>> facets_of_cell;
+    std::size_t cursor = 0;
+    const auto& stream = raw_.polyhedron_facets;
+    const auto next = [&](index_t cell) {
+      if (cursor >= stream.size()) source_.fail("cell ", cell, ": its facets are missing");
+      return stream[cursor++];
+    };
+    for (index_t cell = 0; cell < raw_.nb_cells(); ++cell) {
+      if (raw_.cell_kinds[cell] != CellKind::polyhedron) continue;
+      const auto nb_vertices = raw_.cell(cell).size();
+      const auto nb_facets = next(cell);
+      if (nb_facets < 4 || nb_facets > max_polygon_vertices || nb_vertices < 4 ||
+          nb_vertices > max_polygon_vertices) {
+        source_.fail("cell ", cell, " is a polyhedron of ", nb_vertices, " vertices and ",
+                     nb_facets, " facets (4 to ", max_polygon_vertices, " of each are supported)");
+      }
+      auto& facets = facets_of_cell[cell];
+      facets.resize(nb_facets);
+      for (auto& facet : facets) {
+        const auto size = next(cell);
+        if (size < 3 || size > nb_vertices) {
+          source_.fail("cell ", cell, " has a facet of ", size, " vertices");
+        }
+        for (index_t i = 0; i < size; ++i) {
+          const auto position = next(cell);
+          if (position >= nb_vertices) {
+            source_.fail("cell ", cell, " has a facet vertex out of its ", nb_vertices,
+                         " vertices");
+          }
+          facet.push_back(static_cast<local_index_t>(position));
+        }
+      }
+    }
+    return facets_of_cell;
+  }
+
+  LoadedMesh make_solid()
+    requires(D == 3)
+  {
+    const auto all_tetrahedra =
+        std::all_of(selected_.begin(), selected_.end(),
+                    [&](index_t cell) { return raw_.cell_kinds[cell] == CellKind::tetrahedron; });
+    std::unique_ptr<SolidMesh<3>> mesh;
+    if (all_tetrahedra) {
+      mesh = TetrahedralSolid<3>::create();
+    } else {
+      mesh = PolyhedralSolid<3>::create();
+    }
+    auto builder = SolidMeshBuilder<3>::create(*mesh);
+    create_points(*builder);
+    std::size_t nb_corners = 0;
+    std::size_t nb_facets = 0;
+    for (const auto cell : selected_) {
+      nb_corners += raw_.cell(cell).size();
+      nb_facets += cell_facets(raw_.cell_kinds[cell]).size();
+    }
+    builder->reserve_polyhedra(static_cast<index_t>(selected_.size()),
+                               static_cast<index_t>(nb_corners), static_cast<index_t>(nb_facets));
+    if (all_tetrahedra) {
+      for (const auto cell : selected_) builder->create_polyhedron(raw_.cell(cell), {});
+    } else {
+      const auto facets = polyhedron_facets();
+      for (const auto cell : selected_) {
+        const auto kind = raw_.cell_kinds[cell];
+        builder->create_polyhedron(raw_.cell(cell), kind == CellKind::polyhedron
+                                                        ? absl::MakeConstSpan(facets.at(cell))
+                                                        : absl::MakeConstSpan(cell_facets(kind)));
+      }
+    }
+    builder->compute_polyhedron_adjacencies();
+    create_vertex_attributes(*mesh);
+    create_element_attributes(mesh->polyhedron_attribute_manager());
     return LoadedMesh{std::move(mesh)};
   }
 

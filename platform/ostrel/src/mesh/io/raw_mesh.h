@@ -61,6 +61,9 @@ struct RawMesh {
   /// When not empty, cell c takes the cell data tuple cell_data_tuple[c] (a file cell split into
   /// several, such as a polyline into segments, gives several cells with one tuple).
   std::vector<index_t> cell_data_tuple;
+  /// Facets of the cells of kind polyhedron, in cell order: for each, its facet count, then
+  /// each facet's vertex count and vertices as positions in the cell's vertex list.
+  std::vector<index_t> polyhedron_facets;
   std::vector<DataArray> point_data;
   std::vector<DataArray> cell_data;
 
@@ -83,9 +86,11 @@ struct RawMesh {
 };
 
 /// Turns the raw mesh into the mesh its highest cell dimension calls for (see read_mesh.h).
+/// Volume cells give a TetrahedralSolid when all are tetrahedra, otherwise a PolyhedralSolid
+/// whose fixed cells take the facets of cell_shapes.h.
 /// \throw OstrelMeshException (input), through `source`, on inconsistent content: indices out of
 /// range, arrays of the wrong length, duplicate array names, polygons of more than 254
-/// vertices, non-zero z in 2D.
+/// vertices, malformed polyhedron facets, volume cells in 2D, non-zero z in 2D.
 LoadedMesh build_mesh(RawMesh raw, const MeshReadOptions& options, const InputSource& source);
 
 }  // namespace veyra::internal

@@ -92,6 +92,9 @@ class AsciiStlReader {
 
  private:
   void expect_keyword(std::string_view keyword) {
+    if (scanner_.at_end()) {
+      scanner_.fail("expected \"", keyword, "\", found the end of the file");
+    }
     const auto start = scanner_.position();
     const auto word = scanner_.token(keyword);
     if (!equals_ignoring_case(word, keyword)) {

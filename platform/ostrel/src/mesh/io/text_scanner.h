@@ -173,9 +173,10 @@ class TextScanner {
   std::string_view end_name_{"the end of the file"};
 };
 
-/// Checks that `count` items of `min_bytes` each fit in `remaining` bytes.
+/// Checks that `count` items of `min_bytes` each (separator included, which the last item may
+/// lack) fit in `remaining` bytes.
 inline bool fits_in(std::uint64_t count, std::size_t min_bytes, std::size_t remaining) {
-  return min_bytes == 0 || count <= remaining / min_bytes;
+  return min_bytes == 0 || count <= (std::uint64_t{remaining} + 1) / min_bytes;
 }
 
 }  // namespace veyra::internal

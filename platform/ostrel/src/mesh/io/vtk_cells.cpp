@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "vtk_cells.h"
 
+#include <algorithm>
 #include <array>
 
 #include <absl/container/inlined_vector.h>
@@ -19,6 +20,12 @@ Ids cell_ids(const VtkCellArray& cells, index_t cell) {
 class CellAdder {
  public:
   CellAdder(RawMesh& mesh, const VtkLocation& location) : mesh_(mesh), location_(location) {}
+
+  /// Face stream of the next polyhedron cell.
+  void set_polyhedron_faces(Ids faces) {
+    faces_ = faces;
+    face_cursor_ = 0;
+  }
 
   /// Appends the cells for file cell `tuple`, of VTK type `type`.
   void add(std::int64_t type, Ids ids, index_t tuple) {
@@ -76,6 +83,8 @@ class CellAdder {
       case vtk::pyramid:
         expect_size(type, "pyramid", size, 5);
         return add_cell(CellKind::pyramid, ids, {0, 1, 2, 3, 4});
+      case vtk::polyhedron:
+        return add_polyhedron(ids);
       default:
         location_.source.fail_at_line(
             location_.offset, "cell ", tuple_, " has VTK cell type ", type,
@@ -106,10 +115,47 @@ class CellAdder {
     push(kind, absl::MakeConstSpan(vertices.data(), order.size()));
   }
 
-  void add_polygon(Ids ids) {
+  std::int64_t next_face_value() {
+    if (face_cursor_ >= faces_.size()) {
+      location_.source.fail_at_line(location_.offset, "cell ", tuple_,
+                                    ": the polyhedron faces end early");
+    }
+    return faces_[face_cursor_++];
+  }
+
+  /// The cell's point list, then its faces from the face stream, as positions in that list.
+  void add_polyhedron(Ids ids) {
+    if (ids.size() < 4 || ids.size() > 254) fail_size(vtk::polyhedron, "polyhedron", ids.size(), "4 to 254");
+    const auto nb_faces = next_face_value();
+    if (nb_faces < 4 || nb_faces > 254) {
+      location_.source.fail_at_line(location_.offset, "cell ", tuple_, " is a polyhedron of ",
+                                    nb_faces, " faces (4 to 254 are supported)");
+    }
+    mesh_.polyhedron_facets.push_back(static_cast<index_t>(nb_faces));
+    for (std::int64_t f = 0; f < nb_faces; ++f) {
+      const auto size = next_face_value();
+      if (size < 3 || size > static_cast<std::int64_t>(ids.size())) {
+        location_.source.fail_at_line(location_.offset, "cell ", tuple_, " has a face of ", size,
+                                      " points");
+      }
+      mesh_.polyhedron_facets.push_back(static_cast<index_t>(size));
+      for (std::int64_t i = 0; i < size; ++i) {
+        const auto id = next_face_value();
+        const auto found = std::find(ids.begin(), ids.end(), id);
+        if (found == ids.end()) {
+          location_.source.fail_at_line(location_.offset, "cell ", tuple_, ": face point ", id,
+                                        " is not one of the cell's points");
+        }
+        mesh_.polyhedron_facets.push_back(static_cast<index_t>(found - ids.begin()));
+      }
+    }
+    add_polygon(ids, CellKind::polyhedron);
+  }
+
+  void add_polygon(Ids ids, CellKind kind = CellKind::polygon) {
     absl::InlinedVector<index_t, 8> vertices;
     for (const auto id : ids) vertices.push_back(static_cast<index_t>(id));
-    push(CellKind::polygon, vertices);
+    push(kind, vertices);
   }
 
   void push(CellKind kind, absl::Span<const index_t> vertices) {
@@ -120,6 +166,8 @@ class CellAdder {
   RawMesh& mesh_;
   const VtkLocation& location_;
   index_t tuple_{0};
+  Ids faces_;
+  std::size_t face_cursor_{0};
 };
 
 }  // namespace
@@ -161,13 +209,31 @@ void add_poly_data_cells(RawMesh& mesh, const VtkCellArray& verts, const VtkCell
 }
 
 void add_unstructured_cells(RawMesh& mesh, const VtkCellArray& cells,
-                            const std::vector<std::int64_t>& types, const VtkLocation& location) {
+                            const std::vector<std::int64_t>& types, const VtkLocation& location,
+                            const VtkPolyhedronFaces* polyhedron_faces) {
   if (types.size() != cells.nb_cells()) {
     location.source.fail_at_line(location.offset, types.size(), " cell types for ",
                                  cells.nb_cells(), " cells");
   }
   CellAdder adder{mesh, location};
+  std::int64_t face_start = 0;
   for (index_t cell = 0; cell < cells.nb_cells(); ++cell) {
+    if (types[cell] == vtk::polyhedron) {
+      if (polyhedron_faces == nullptr || cell >= polyhedron_faces->face_ends.size()) {
+        location.source.fail_at_line(location.offset, "cell ", cell,
+                                     " is a polyhedron, but the file gives no faces for it");
+      }
+      const auto end = polyhedron_faces->face_ends[cell];
+      const auto size = static_cast<std::int64_t>(polyhedron_faces->faces.size());
+      if (end < face_start || end > size) {
+        location.source.fail_at_line(location.offset, "cell ", cell, ": face offset ", end,
+                                     " is out of range (", face_start, " to ", size, ")");
+      }
+      adder.set_polyhedron_faces(absl::MakeConstSpan(polyhedron_faces->faces)
+                                     .subspan(static_cast<std::size_t>(face_start),
+                                              static_cast<std::size_t>(end - face_start)));
+      face_start = end;
+    }
     adder.add(types[cell], cell_ids(cells, cell), cell);
   }
 }

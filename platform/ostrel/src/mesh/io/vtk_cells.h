@@ -28,6 +28,7 @@ inline constexpr std::uint8_t voxel = 11;
 inline constexpr std::uint8_t hexahedron = 12;
 inline constexpr std::uint8_t wedge = 13;
 inline constexpr std::uint8_t pyramid = 14;
+inline constexpr std::uint8_t polyhedron = 42;
 }  // namespace vtk
 
 /// One VTK cell array: cell i uses connectivity[ends[i - 1], ends[i]) (from 0 for cell 0).
@@ -54,8 +55,17 @@ void add_poly_data_cells(RawMesh& mesh, const VtkCellArray& verts, const VtkCell
                          const VtkCellArray& polys, const VtkCellArray& strips,
                          const VtkLocation& location);
 
+/// Face streams of the polyhedron cells of an unstructured grid: for cell i of type polyhedron,
+/// faces[end of the previous polyhedron cell, face_ends[i]) holds its face count, then each
+/// face's point count and point ids; face_ends[i] is -1 for other cells.
+struct VtkPolyhedronFaces {
+  std::vector<std::int64_t> faces;
+  std::vector<std::int64_t> face_ends;
+};
+
 /// Adds the cells of an unstructured grid; types[i] is the VTK type of cell i.
 void add_unstructured_cells(RawMesh& mesh, const VtkCellArray& cells,
-                            const std::vector<std::int64_t>& types, const VtkLocation& location);
+                            const std::vector<std::int64_t>& types, const VtkLocation& location,
+                            const VtkPolyhedronFaces* polyhedron_faces = nullptr);
 
 }  // namespace veyra::internal

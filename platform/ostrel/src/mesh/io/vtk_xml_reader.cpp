@@ -155,7 +155,19 @@ class VtkXmlReader {
     if (cells_element == nullptr) fail(piece, "no <Cells> for ", nb_cells, " cells");
     const auto cells = read_cell_array(*cells_element, nb_cells);
     const auto types = read_integers(named_array(*cells_element, "types"), nb_cells);
-    add_unstructured_cells(mesh_, cells, types, {source_, cells_element->offset});
+    if (std::find(types.begin(), types.end(), vtk::polyhedron) == types.end()) {
+      add_unstructured_cells(mesh_, cells, types, {source_, cells_element->offset});
+      return;
+    }
+    VtkPolyhedronFaces faces;
+    const auto& face_ends_array = named_array(*cells_element, "faceoffsets");
+    faces.face_ends = read_integers(face_ends_array, nb_cells);
+    const auto size = *std::max_element(faces.face_ends.begin(), faces.face_ends.end());
+    if (size < 0 || static_cast<std::uint64_t>(size) > source_.content().size()) {
+      fail(face_ends_array, "the largest face offset ", size, " is not a possible faces size");
+    }
+    faces.faces = read_integers(named_array(*cells_element, "faces"), static_cast<std::size_t>(size));
+    add_unstructured_cells(mesh_, cells, types, {source_, cells_element->offset}, &faces);
   }
 
   void read_poly_data(const XmlElement& piece) {

@@ -149,6 +149,8 @@ class VtkXmlWriter {
     std::vector<std::int64_t> connectivity;
     std::vector<std::int64_t> offsets;
     std::vector<std::uint8_t> types;
+    std::vector<std::int64_t> faces;
+    std::vector<std::int64_t> face_offsets;
     if (view_.element_dimension == 0) {
       connectivity.resize(view_.nb_vertices());
       std::iota(connectivity.begin(), connectivity.end(), 0);
@@ -156,11 +158,38 @@ class VtkXmlWriter {
       std::iota(offsets.begin(), offsets.end(), 1);
       types.assign(view_.nb_vertices(), vtk::vertex);
     } else {
-      connectivity.assign(view_.element_vertices.begin(), view_.element_vertices.end());
-      offsets.assign(view_.element_ends.begin(), view_.element_ends.end());
+      connectivity.reserve(view_.element_vertices.size());
+      offsets.reserve(view_.nb_elements());
       types.reserve(view_.nb_elements());
+      const bool has_polyhedra = !view_.polyhedron_faces.empty();
+      std::size_t face_cursor = 0;
       for (index_t e = 0; e < view_.nb_elements(); ++e) {
-        types.push_back(vtk_type(view_.element_kinds[e], view_.element(e).size()));
+        const auto kind = view_.element_kinds[e];
+        const auto vertices = view_.element(e);
+        if (kind == CellKind::prism) {
+          // Our prism's base turns towards its top, VTK's wedge base away from it.
+          for (const auto local : {0, 2, 1, 3, 5, 4}) connectivity.push_back(vertices[local]);
+        } else {
+          connectivity.insert(connectivity.end(), vertices.begin(), vertices.end());
+        }
+        offsets.push_back(static_cast<std::int64_t>(connectivity.size()));
+        if (kind == CellKind::polyhedron) {
+          types.push_back(vtk::polyhedron);
+          const auto nb_facets = view_.polyhedron_faces[face_cursor++];
+          faces.push_back(nb_facets);
+          for (index_t f = 0; f < nb_facets; ++f) {
+            const auto size = view_.polyhedron_faces[face_cursor++];
+            faces.push_back(size);
+            for (index_t i = 0; i < size; ++i) faces.push_back(view_.polyhedron_faces[face_cursor++]);
+          }
+        } else {
+          types.push_back(vtk_type(kind, vertices.size()));
+        }
+        if (has_polyhedra) {
+          face_offsets.push_back(kind == CellKind::polyhedron
+                                     ? static_cast<std::int64_t>(faces.size())
+                                     : std::int64_t{-1});
+        }
       }
     }
     static constexpr std::array<std::string_view, 3> sections{"Verts", "Lines", "Polys"};
@@ -169,6 +198,10 @@ class VtkXmlWriter {
     write_array("connectivity", 1, absl::MakeConstSpan(connectivity));
     write_array("offsets", 1, absl::MakeConstSpan(offsets));
     if (!poly_data_) write_array("types", 1, absl::MakeConstSpan(types));
+    if (!faces.empty()) {
+      write_array("faces", 1, absl::MakeConstSpan(faces));
+      write_array("faceoffsets", 1, absl::MakeConstSpan(face_offsets));
+    }
     out_ << "      </" << section << ">\n";
   }
 

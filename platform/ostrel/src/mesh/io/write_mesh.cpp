@@ -21,6 +21,11 @@ MeshFormat writing_format(std::string_view path, const MeshWriteOptions& options
 void write_view(const internal::MeshView& view, std::string_view path,
                 const MeshWriteOptions& options) {
   const auto format = writing_format(path, options);
+  OSTREL_INPUT_CHECK(OstrelMeshException,
+                     view.element_dimension < 3 || format == MeshFormat::msh ||
+                         format == MeshFormat::vtu,
+                     "[write_mesh] ", path, ": ", mesh_format_extension(format),
+                     " files cannot hold solids (msh and vtu files can)");
   internal::write_file_atomically(path, "write_mesh", [&](std::ostream& stream) {
     switch (format) {
       case MeshFormat::msh:
@@ -53,6 +58,10 @@ void write_mesh(const EdgedCurve<D>& mesh, std::string_view path,
 template <index_t D>
 void write_mesh(const SurfaceMesh<D>& mesh, std::string_view path,
                 const MeshWriteOptions& options) {
+  write_view(internal::make_mesh_view(mesh), path, options);
+}
+
+void write_mesh(const SolidMesh<3>& mesh, std::string_view path, const MeshWriteOptions& options) {
   write_view(internal::make_mesh_view(mesh), path, options);
 }
 

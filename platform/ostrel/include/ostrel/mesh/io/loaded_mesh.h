@@ -12,13 +12,14 @@
 #include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/mesh/edged_curve.h>
 #include <ostrel/mesh/point_set.h>
+#include <ostrel/mesh/solid_mesh.h>
 #include <ostrel/mesh/surface_mesh.h>
 
 namespace veyra {
 
-enum struct MeshKind : std::uint8_t { point_set, edged_curve, surface };
+enum struct MeshKind : std::uint8_t { point_set, edged_curve, surface, solid };
 
-/// "point set", "edged curve" or "surface".
+/// "point set", "edged curve", "surface" or "solid".
 std::string_view mesh_kind_name(MeshKind kind);
 
 class LoadedMesh {
@@ -26,10 +27,11 @@ class LoadedMesh {
   using Variant =
       std::variant<std::unique_ptr<PointSet<2>>, std::unique_ptr<PointSet<3>>,
                    std::unique_ptr<EdgedCurve<2>>, std::unique_ptr<EdgedCurve<3>>,
-                   std::unique_ptr<SurfaceMesh<2>>, std::unique_ptr<SurfaceMesh<3>>>;
+                   std::unique_ptr<SurfaceMesh<2>>, std::unique_ptr<SurfaceMesh<3>>,
+                   std::unique_ptr<SolidMesh<3>>>;
 
   /// Takes over a mesh of one of the variant's types (a TriangulatedSurface<3> is held as a
-  /// SurfaceMesh<3>).
+  /// SurfaceMesh<3>, a TetrahedralSolid<3> as a SolidMesh<3>).
   template <typename Mesh>
   explicit LoadedMesh(std::unique_ptr<Mesh> mesh) : mesh_(to_variant(std::move(mesh))) {}
 
@@ -39,7 +41,8 @@ class LoadedMesh {
   /// The held mesh seen as its common base.
   const VertexSet& vertex_set() const;
 
-  /// True when the held mesh is stored as a Mesh (PointSet<D>, EdgedCurve<D>, SurfaceMesh<D>).
+  /// True when the held mesh is stored as a Mesh (PointSet<D>, EdgedCurve<D>, SurfaceMesh<D>,
+  /// SolidMesh<3>).
   template <typename Mesh>
   bool holds() const {
     return std::holds_alternative<std::unique_ptr<Mesh>>(mesh_);
@@ -70,6 +73,8 @@ class LoadedMesh {
   static Variant to_variant(std::unique_ptr<Mesh> mesh) {
     if constexpr (std::is_base_of_v<SurfaceMesh<Mesh::dimension>, Mesh>) {
       return std::unique_ptr<SurfaceMesh<Mesh::dimension>>{std::move(mesh)};
+    } else if constexpr (std::is_base_of_v<SolidMesh<Mesh::dimension>, Mesh>) {
+      return std::unique_ptr<SolidMesh<Mesh::dimension>>{std::move(mesh)};
     } else {
       return mesh;
     }
@@ -80,9 +85,11 @@ class LoadedMesh {
       return MeshKind::point_set;
     } else if constexpr (std::is_same_v<Mesh, EdgedCurve<Mesh::dimension>>) {
       return MeshKind::edged_curve;
-    } else {
-      static_assert(std::is_same_v<Mesh, SurfaceMesh<Mesh::dimension>>);
+    } else if constexpr (std::is_same_v<Mesh, SurfaceMesh<Mesh::dimension>>) {
       return MeshKind::surface;
+    } else {
+      static_assert(std::is_same_v<Mesh, SolidMesh<Mesh::dimension>>);
+      return MeshKind::solid;
     }
   }
   void check_holds(bool holds, MeshKind asked_kind, index_t asked_dimension,

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // write_mesh: writes a mesh in an exchange format chosen by the file extension: VTK XML .vtu
-// (surfaces) and .vtp (point sets, curves, surfaces), Gmsh MSH 4.1 ASCII (every kind), OFF
-// (surfaces) and OBJ (curves and surfaces).
+// (every kind) and .vtp (point sets, curves, surfaces), Gmsh MSH 4.1 ASCII (every kind, with
+// polygons of at most 4 vertices and polyhedra that are tetrahedra, hexahedra, prisms or
+// pyramids), OFF and OBJ (point sets, curves, surfaces). Polyhedra other than the four fixed
+// cells become VTK polyhedron cells with their facets.
 //
 // VTK files carry every genericable attribute as a data array of its own value type (bool as
 // UInt8, other genericable types as Float32 items). MSH files carry the "gmsh_physical" and
@@ -37,6 +39,8 @@ void write_mesh(const EdgedCurve<D>& mesh, std::string_view path,
                 const MeshWriteOptions& options = {});
 template <index_t D>
 void write_mesh(const SurfaceMesh<D>& mesh, std::string_view path,
+                const MeshWriteOptions& options = {});
+void write_mesh(const SolidMesh<3>& mesh, std::string_view path,
                 const MeshWriteOptions& options = {});
 void write_mesh(const LoadedMesh& mesh, std::string_view path,
                 const MeshWriteOptions& options = {});
