@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: MIT
+// The veyra program run as users run it: help, info and convert on every example file, global
+// options, and exit codes with one-line error messages.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include <ostrel/basic/str_cat.h>
+#include <ostrel/mesh/io/element_type_counts.h>
+#include <ostrel/mesh/io/read_mesh.h>
+
+namespace veyra {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int exit_code{-1};
+  std::string out;
+  std::string err;
+};
+
+class VeyraProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              str_cat("veyra_cli_", ::testing::UnitTest::GetInstance()->random_seed(), "_",
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string file(std::string_view name) const { return (folder_ / name).string(); }
+
+  /// Runs the program with the arguments (given to a shell), capturing both streams.
+  ProgramRun run(std::string_view arguments) const {
+    const auto err_path = file("stderr.txt");
+    const auto command = str_cat("\"", VEYRA_BINARY, "\" ", arguments, " 2>\"", err_path, "\"");
+    ProgramRun result;
+    auto* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    std::array<char, 4096> buffer;
+    while (const auto nb = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+      result.out.append(buffer.data(), nb);
+    }
+    const auto status = ::pclose(pipe);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err{err_path};
+    std::stringstream text;
+    text << err.rdbuf();
+    result.err = text.str();
+    return result;
+  }
+
+  fs::path folder_;
+};
+
+/// Every mesh file of examples/data, in name order.
+std::vector<fs::path> example_files() {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator{VEYRA_TEST_DATA_DIR}) {
+    if (entry.is_regular_file() && mesh_format_from_path(entry.path().string())) {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string shell_quoted(const fs::path& path) { return str_cat("\"", path.string(), "\""); }
+
+TEST_F(VeyraProgram, EveryCommandHasHelp) {
+  const auto help = run("--help");
+  EXPECT_EQ(help.exit_code, 0);
+  for (const auto* command : {"info", "convert"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    const auto command_help = run(str_cat(command, " --help"));
+    EXPECT_EQ(command_help.exit_code, 0) << command;
+    EXPECT_NE(command_help.out.find(str_cat("Usage: veyra ", command)), std::string::npos)
+        << command_help.out;
+  }
+  EXPECT_EQ(run("").exit_code, 0);
+  EXPECT_EQ(run("--version").out, "0.1.0\n");
+}
+
+TEST_F(VeyraProgram, InfoDescribesEveryExampleFile) {
+  const auto files = example_files();
+  ASSERT_GE(files.size(), 10u);
+  for (const auto& path : files) {
+    SCOPED_TRACE(path.string());
+    const auto mesh = read_mesh(path.string());
+    const auto text = run(str_cat("info ", shell_quoted(path)));
+    EXPECT_EQ(text.exit_code, 0) << text.err;
+    EXPECT_NE(text.out.find(str_cat(": ", mesh.vertex_set().type_name().get(), "\n")),
+              std::string::npos)
+        << text.out;
+
+    const auto json_run = run(str_cat("info --json ", shell_quoted(path)));
+    ASSERT_EQ(json_run.exit_code, 0) << json_run.err;
+    const auto json = nlohmann::ordered_json::parse(json_run.out);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : json.items()) keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"kind", "vertices", "elements", "attributes",
+                                              "bounding_box"}));
+    EXPECT_EQ(json["kind"], mesh.vertex_set().type_name().get());
+    EXPECT_EQ(json["vertices"], mesh.vertex_set().nb_vertices());
+    nlohmann::ordered_json elements = nlohmann::ordered_json::object();
+    for (const auto& [type, count] : element_type_counts(mesh)) elements[std::string{type}] = count;
+    EXPECT_EQ(json["elements"], elements);
+    EXPECT_EQ(json["attributes"]["vertex"],
+              nlohmann::ordered_json(mesh.vertex_set().vertex_attribute_manager().attribute_names()));
+    const auto box = mesh.visit([](const auto& typed) {
+      return std::pair{typed.bounding_box().min().value(0), typed.bounding_box().max().value(1)};
+    });
+    EXPECT_EQ(json["bounding_box"][0][0], box.first);
+    EXPECT_EQ(json["bounding_box"][1][1], box.second);
+  }
+}
+
+TEST_F(VeyraProgram, ConvertWritesEveryExampleFileInOtherFormats) {
+  for (const auto& path : example_files()) {
+    SCOPED_TRACE(path.string());
+    const auto original = read_mesh(path.string());
+    for (const auto* extension : {"vtu", "msh"}) {
+      const auto output = file(str_cat("converted.", extension));
+      const auto converted = run(str_cat("-q convert ", shell_quoted(path), " ", shell_quoted(output)));
+      ASSERT_EQ(converted.exit_code, 0) << converted.err;
+      EXPECT_TRUE(converted.err.empty()) << converted.err;
+      const auto read = read_mesh(output);
+      EXPECT_EQ(read.vertex_set().type_name(), original.vertex_set().type_name());
+      EXPECT_EQ(read.vertex_set().nb_vertices(), original.vertex_set().nb_vertices());
+      EXPECT_EQ(element_type_counts(read), element_type_counts(original));
+    }
+  }
+}
+
+TEST_F(VeyraProgram, GlobalOptionsSetLoggingThreadsAndSeed) {
+  const auto mesh = str_cat(shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "tet_box.msh"));
+  const auto verbose = run(str_cat("-v --threads 1 --seed 42 info ", mesh));
+  EXPECT_EQ(verbose.exit_code, 0);
+  EXPECT_NE(verbose.err.find("48 polygon elements left out of the volume mesh"), std::string::npos)
+      << verbose.err;
+  const auto normal = run(str_cat("convert ", mesh, " ", shell_quoted(file("box.vtu"))));
+  EXPECT_NE(normal.err.find("Wrote"), std::string::npos) << normal.err;
+  EXPECT_EQ(run(str_cat("-q convert ", mesh, " ", shell_quoted(file("box.vtu")))).err, "");
+  EXPECT_EQ(run(str_cat("-q -v info ", mesh)).exit_code, 1);
+  EXPECT_EQ(run(str_cat("--threads 0 info ", mesh)).exit_code, 1);
+}
+
+TEST_F(VeyraProgram, BadInputExitsWithOneAndAOneLineMessage) {
+  {
+    std::ofstream broken{file("broken.off")};
+    broken << "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n";
+  }
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {str_cat("info ", shell_quoted(file("missing.msh"))), "no such file"},
+      {str_cat("info ", shell_quoted(file("broken.off"))),
+       "broken.off, line 6: face vertex index 7 is out of range (3 vertices)"},
+      {str_cat("convert ", shell_quoted(file("broken.off")), " ", shell_quoted(file("out.vtu"))),
+       "face vertex index 7"},
+      {str_cat("convert ", shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "tet_box.msh"), " ",
+               shell_quoted(file("out.off"))),
+       "off files cannot hold solids"},
+      {"info", "file is required"},
+      {"frobnicate", "frobnicate"},
+      {"info --dimension 4 x.msh", "--dimension"},
+  };
+  for (const auto& test_case : cases) {
+    SCOPED_TRACE(test_case.arguments);
+    const auto result = run(test_case.arguments);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find(test_case.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("terminate"), std::string::npos);
+  }
+  EXPECT_FALSE(fs::exists(file("out.vtu")));
+  EXPECT_FALSE(fs::exists(file("out.off")));
+}
+
+}  // namespace
+}  // namespace veyra
