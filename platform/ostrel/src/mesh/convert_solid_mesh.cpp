@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <ostrel/mesh/convert_solid_mesh.h>
 
+#include <algorithm>
 #include <bit>
 
 #include "solid_mesh_impl.h"
@@ -60,6 +61,34 @@ std::optional<std::unique_ptr<TetrahedralSolid<3>>> convert_solid_mesh_into_tetr
     }
   }
   return tetrahedral;
+}
+
+std::unique_ptr<PolyhedralSolid<3>> convert_solid_mesh_into_polyhedral_solid(
+    const SolidMesh<3>& mesh) {
+  auto polyhedral = PolyhedralSolid<3>::create();
+  internal::MeshAccess::copy_solid_mesh<SolidMesh<3>>(*polyhedral, mesh);
+  const auto& from = internal::MeshAccess::impl<SolidMesh<3>>(mesh);
+  if (!from.tetrahedra_only) return polyhedral;
+  // A tetrahedral solid stores no offsets: write out its fixed layout, facet k keeping its
+  // adjacency slot.
+  auto& to = internal::MeshAccess::impl<SolidMesh<3>>(*polyhedral);
+  const auto nb_polyhedra = from.nb_polyhedra();
+  to.vertex_offsets.resize(std::size_t{nb_polyhedra} + 1);
+  to.facet_offsets.resize(std::size_t{nb_polyhedra} + 1);
+  for (index_t polyhedron = 0; polyhedron <= nb_polyhedra; ++polyhedron) {
+    to.vertex_offsets[polyhedron] = 4 * polyhedron;
+    to.facet_offsets[polyhedron] = 4 * polyhedron;
+  }
+  const auto nb_slots = 4 * std::size_t{nb_polyhedra};
+  to.facet_local_offsets.resize(nb_slots + 1);
+  to.facet_local_vertices.resize(3 * nb_slots);
+  for (std::size_t slot = 0; slot < nb_slots; ++slot) {
+    to.facet_local_offsets[slot] = static_cast<index_t>(3 * slot);
+    const auto& locals = internal::tetrahedron_facets[slot % 4];
+    std::copy(locals.begin(), locals.end(), to.facet_local_vertices.begin() + 3 * slot);
+  }
+  to.facet_local_offsets[nb_slots] = static_cast<index_t>(3 * nb_slots);
+  return polyhedral;
 }
 
 }  // namespace veyra

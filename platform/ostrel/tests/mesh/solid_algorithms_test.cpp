@@ -132,6 +132,38 @@ TEST(ConvertSolidMesh, RefusesPolyhedraThatAreNotTetrahedra) {
   }
 }
 
+TEST(ConvertSolidMesh, WritesOutTheTetrahedralLayoutForAPolyhedralCopy) {
+  auto mesh = test::make_solid(test::tetrahedral_impl(), test::lattice_points(1),
+                               test::kuhn_tetrahedra(1));
+  mesh->enable_facets();
+  mesh->enable_edges();
+  mesh->polyhedron_attribute_manager()
+      .find_or_create_attribute<VariableAttribute, int>("region", 0)
+      ->set_value(5, 7);
+  const auto polyhedral = convert_solid_mesh_into_polyhedral_solid(*mesh);
+  EXPECT_EQ(polyhedral->type_name().get(), "PolyhedralSolid3D");
+  ASSERT_EQ(polyhedral->nb_polyhedra(), mesh->nb_polyhedra());
+  for (index_t polyhedron = 0; polyhedron < mesh->nb_polyhedra(); ++polyhedron) {
+    EXPECT_EQ(polyhedral->polyhedron_vertices(polyhedron), mesh->polyhedron_vertices(polyhedron));
+    ASSERT_EQ(polyhedral->nb_polyhedron_facets(polyhedron), 4);
+    for (local_index_t facet = 0; facet < 4; ++facet) {
+      EXPECT_EQ(polyhedral->polyhedron_facet_vertices({polyhedron, facet}),
+                mesh->polyhedron_facet_vertices({polyhedron, facet}));
+      EXPECT_EQ(polyhedral->polyhedron_adjacent({polyhedron, facet}),
+                mesh->polyhedron_adjacent({polyhedron, facet}));
+    }
+  }
+  ASSERT_EQ(polyhedral->facets().nb_facets(), mesh->facets().nb_facets());
+  ASSERT_EQ(polyhedral->edges().nb_edges(), mesh->edges().nb_edges());
+  EXPECT_EQ(polyhedral->polyhedron_attribute_manager().find_attribute<int>("region")->value(5),
+            7);
+  // The copy takes polyhedra of any shape.
+  auto builder = SolidMeshBuilder<3>::create(*polyhedral);
+  EXPECT_EQ(builder->create_polyhedron(Vertices{0, 1, 2, 3, 4, 5}, test::prism_facet_lists()), 6);
+  EXPECT_EQ(polyhedral->nb_polyhedron_vertices(6), 6);
+  EXPECT_EQ(polyhedral->polyhedron_vertices(5), mesh->polyhedron_vertices(5));
+}
+
 TEST(RepairNonManifoldVertices, GivesEachFanOfPolyhedraItsOwnVertex) {
   for (const auto& impl : {test::polyhedral_impl(), test::tetrahedral_impl()}) {
     SCOPED_TRACE(impl.get());

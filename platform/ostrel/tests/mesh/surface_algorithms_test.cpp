@@ -115,6 +115,20 @@ TEST(RepairNonManifoldVertices, GivesEachFanOfABowtieItsOwnVertex) {
   EXPECT_TRUE(repair_non_manifold_vertices(*mesh, *builder).empty());
 }
 
+TEST(RepairNonManifoldVertices, LooksOnlyAtTheListedVertices) {
+  // Two bowties, at vertex 0 and at vertex 5; only vertex 5 (listed twice) is repaired.
+  auto mesh = make_surface(grid_points(5), {{0, 1, 2}, {3, 4, 0}, {5, 6, 7}, {8, 9, 5}});
+  auto builder = SurfaceMeshBuilder<3>::create(*mesh);
+  const std::vector<index_t> listed{5, 5};
+  const auto split = repair_non_manifold_vertices(*mesh, *builder, listed);
+  ASSERT_EQ(split.size_in(), 1);
+  EXPECT_EQ(split.in2out(5), (GenericMapping<index_t>::Values<index_t>{10}));
+  EXPECT_EQ(mesh->polygon_vertices(1), (PolygonVertices{3, 4, 0}));
+  EXPECT_EQ(mesh->polygon_vertices(3), (PolygonVertices{8, 9, 10}));
+  const std::vector<index_t> out_of_range{11};
+  EXPECT_THROW(repair_non_manifold_vertices(*mesh, *builder, out_of_range), OstrelMeshException);
+}
+
 TEST(TriangulateSurfaceMesh, SplitsTheQuadsOfAHexahedronWithoutLinkingOriginalEdges) {
   auto mesh = make_surface(test::unit_cube_points(), test::unit_cube_quads(), false);
   mesh->polygon_attribute_manager()
@@ -189,6 +203,22 @@ TEST(ConvertSurfaceMesh, CopiesATriangleOnlySurfaceWithItsNumbering) {
 
   builder->create_polygon(std::vector<index_t>{0, 2, 3, 4});
   EXPECT_FALSE(convert_surface_mesh_into_triangulated_surface(*mesh).has_value());
+}
+
+TEST(ConvertSurfaceMesh, GivesAnyTriangulatedSurfaceAPolygonalCopy) {
+  auto mesh = test::make_sphere(6, 4);
+  const auto triangulated = *convert_surface_mesh_into_triangulated_surface(*mesh);
+  triangulated->enable_edges();
+  const auto polygonal = convert_surface_mesh_into_polygonal_surface(*triangulated);
+  EXPECT_EQ(polygonal->type_name().get(), "PolygonalSurface3D");
+  ASSERT_EQ(polygonal->nb_polygons(), mesh->nb_polygons());
+  for (index_t polygon = 0; polygon < mesh->nb_polygons(); ++polygon) {
+    EXPECT_EQ(polygonal->polygon_vertices(polygon), mesh->polygon_vertices(polygon));
+    EXPECT_EQ(adjacents(*polygonal, polygon), adjacents(*mesh, polygon));
+  }
+  EXPECT_EQ(polygonal->edges().nb_edges(), triangulated->edges().nb_edges());
+  auto builder = SurfaceMeshBuilder<3>::create(*polygonal);
+  EXPECT_EQ(builder->create_polygon(std::vector<index_t>{0, 2, 3, 4}), mesh->nb_polygons());
 }
 
 TEST(SurfaceIdentifier, GroupsPolygonsThroughAdjacencySetOnEitherSide) {

@@ -3,6 +3,8 @@
 // own vertex.
 #pragma once
 
+#include <absl/types/span.h>
+
 #include <ostrel/basic/common.h>
 #include <ostrel/basic/generic_mapping.h>
 
@@ -26,6 +28,13 @@ class SolidMeshBuilder;
 template <index_t D>
 GenericMapping<index_t> repair_non_manifold_vertices(const SurfaceMesh<D>& mesh,
                                                      SurfaceMeshBuilder<D>& builder);
+/// The same repair for the listed vertices only, taken in ascending order (duplicates ignored).
+/// Splitting along cut edges uses it: only the vertices of the cut need a look.
+/// \throw OstrelMeshException (input) for a vertex out of range.
+template <index_t D>
+GenericMapping<index_t> repair_non_manifold_vertices(const SurfaceMesh<D>& mesh,
+                                                     SurfaceMeshBuilder<D>& builder,
+                                                     absl::Span<const index_t> vertices);
 
 /// The same for a solid: two corners of a vertex are in one fan when a facet of one containing
 /// the vertex is adjacent, on either side, to the other's polyhedron through its matching facet,
@@ -34,5 +43,10 @@ GenericMapping<index_t> repair_non_manifold_vertices(const SurfaceMesh<D>& mesh,
 /// Returns split vertex -> its new vertices; vertices that were not split do not appear.
 GenericMapping<index_t> repair_non_manifold_vertices(const SolidMesh<3>& mesh,
                                                      SolidMeshBuilder<3>& builder);
+/// The same repair for the listed vertices only, taken in ascending order (duplicates ignored).
+/// \throw OstrelMeshException (input) for a vertex out of range.
+GenericMapping<index_t> repair_non_manifold_vertices(const SolidMesh<3>& mesh,
+                                                     SolidMeshBuilder<3>& builder,
+                                                     absl::Span<const index_t> vertices);
 
 }  // namespace veyra
