@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include <absl/container/inlined_vector.h>
+#include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/mesh/repair_non_manifold_vertices.h>
+#include <ostrel/mesh/surface_mesh.h>
+#include <ostrel/mesh/surface_mesh_builder.h>
 
 #include <algorithm>
 #include <vector>
-
-#include <absl/container/inlined_vector.h>
-
-#include <ostrel/basic/ostrel_exception.h>
-#include <ostrel/mesh/surface_mesh.h>
-#include <ostrel/mesh/surface_mesh_builder.h>
 
 #include "connected_groups.h"
 #include "surface_mesh_impl.h"
