@@ -180,7 +180,10 @@ TEST(SurfaceRadialSort, RegionSumsAreTheVolumeInsideAndMinusItOutside) {
       const bool is_outwards = normal.dot(outwards) > 0.;
       if ((orientation == "outwards" && !is_outwards) ||
           (orientation == "inwards" && is_outwards)) {
-        builder.surface_mesh_builder(surface.id())->reverse_polygon(0);
+        const auto mesh_builder = builder.surface_mesh_builder(surface.id());
+        for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+          mesh_builder->reverse_polygon(polygon);
+        }
       }
     }
     std::vector<index_t> region(12);  // surface f side s -> slot 2f + s, union-find
