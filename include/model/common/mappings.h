@@ -12,6 +12,9 @@
 
 namespace veyra {
 
+class BRep;
+class Section;
+
 /// Mesh element mappings of a Section-like model: the elements of a corner mesh are its
 /// vertices, of a line mesh its edges, of a surface mesh its polygons.
 struct ModelMeshesElementMapping {
@@ -80,6 +83,30 @@ struct TopologyMappings {
 
 using SectionMappings = TopologyMappings<ModelMeshesElementMapping, ModelMeshesVertexMapping>;
 using BRepMappings = TopologyMappings<BRepMeshesElementMapping, BRepMeshesVertexMapping>;
+
+/// The mapping records that go with a model type, for code written once for BRep and Section.
+template <typename Model>
+struct ModelMappingTraits;
+
+template <>
+struct ModelMappingTraits<Section> {
+  using Mappings = SectionMappings;
+  using MeshElementMapping = ModelMeshesElementMapping;
+  using MeshVertexMapping = ModelMeshesVertexMapping;
+  using IndexToMeshElementsMapping = IndexToModelMeshElementsMapping;
+};
+
+template <>
+struct ModelMappingTraits<BRep> {
+  using Mappings = BRepMappings;
+  using MeshElementMapping = BRepMeshesElementMapping;
+  using MeshVertexMapping = BRepMeshesVertexMapping;
+  using IndexToMeshElementsMapping = IndexToBRepMeshElementsMapping;
+};
+
+/// SectionMappings or BRepMappings.
+template <typename Model>
+using ModelMappings = typename ModelMappingTraits<Model>::Mappings;
 
 /// Options of the topology engine.
 struct ModelBuildTopologyParameters {
