@@ -9,6 +9,7 @@
 #include <ostrel/model/io/section_io.h>
 #include <ostrel/model/ostrel_model_library.h>
 #include <ostrel/model/section.h>
+#include <veyra_common/modifier/veyra_common_modifier_model_library.h>
 
 namespace veyra {
 
@@ -31,7 +32,10 @@ void VeyraConversionModelLibrary::initialize() {
   static_cast<VeyraConversionModelLibrary*>(library)->call_initialize("Model");
 }
 
-void VeyraConversionModelLibrary::do_initialize() { OstrelModelLibrary::initialize(); }
+void VeyraConversionModelLibrary::do_initialize() {
+  OstrelModelLibrary::initialize();
+  VeyraCommonModifierModelLibrary::initialize();
+}
 
 void save_model_for_diagnosis(const BRep& model, std::string_view base_name) {
   save_brep(model, std::string{base_name} + ".tq_brep");

@@ -86,13 +86,14 @@ TEST(VeyraConversionModelLibrary, ConcurrentFirstCallsRegisterAndInitializeOnce)
   ASSERT_NE(registered, nullptr);
   EXPECT_NE(dynamic_cast<VeyraConversionModelLibrary*>(registered), nullptr);
 
-  // The framework logs one line per library it initializes; the library's own "Model" line
-  // comes right after the framework model library's, both exactly once.
+  // The framework logs one line per library it initializes. This library and the framework's
+  // model library are both named "Model": two such lines mean each initialized once.
   const auto count = [&lines](std::string_view text) {
     return std::count(lines.begin(), lines.end(), std::string{text});
   };
   EXPECT_EQ(count("[Library] Model initialized"), 2);
   EXPECT_EQ(count("[Library] Mesh initialized"), 1);
+  EXPECT_EQ(count("[Library] ModifierModel initialized"), 1);
 
   // A later call finds the registered instance and changes nothing.
   VeyraConversionModelLibrary::initialize();
