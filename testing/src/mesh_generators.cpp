@@ -6,6 +6,7 @@
 #include <absl/container/flat_hash_map.h>
 
 #include <ostrel/basic/attribute_manager.h>
+#include <ostrel/mesh/tetrahedral_solid_builder.h>
 #include <ostrel/mesh/triangulated_surface_builder.h>
 
 namespace veyra::testing {
@@ -196,6 +197,62 @@ void add_grid_regions(TriangulatedSurface<2>& grid, index_t nx, index_t ny, inde
       regions->set_value(first_triangle + 1, region);
     }
   }
+}
+
+std::unique_ptr<TetrahedralSolid<3>> make_box_tetrahedra(index_t nx, index_t ny, index_t nz,
+                                                         const Point<3>& min,
+                                                         const Point<3>& max) {
+  const std::array<index_t, 3> cells{nx, ny, nz};
+  const auto vertex = [&](const std::array<index_t, 3>& corner) {
+    return (corner[2] * (ny + 1) + corner[1]) * (nx + 1) + corner[0];
+  };
+  auto solid = TetrahedralSolid<3>::create();
+  auto builder = TetrahedralSolidBuilder<3>::create(*solid);
+  builder->reserve_vertices((nx + 1) * (ny + 1) * (nz + 1));
+  for (index_t z = 0; z <= nz; ++z) {
+    for (index_t y = 0; y <= ny; ++y) {
+      for (index_t x = 0; x <= nx; ++x) {
+        const std::array<index_t, 3> corner{x, y, z};
+        Point<3> point;
+        for (int axis = 0; axis < 3; ++axis) {
+          const double t = fraction(corner[axis], cells[axis]);
+          point.set_value(axis, (1. - t) * min.value(axis) + t * max.value(axis));
+        }
+        builder->create_point(point);
+      }
+    }
+  }
+  // Walking from the smallest corner along the axes in each of the six orders gives the six
+  // tetrahedra; an odd order gives a negative volume, fixed by swapping the last two vertices.
+  struct AxisOrder {
+    std::array<int, 3> axes;
+    bool odd;
+  };
+  static constexpr std::array<AxisOrder, 6> orders{{{{0, 1, 2}, false},
+                                                    {{0, 2, 1}, true},
+                                                    {{1, 0, 2}, true},
+                                                    {{1, 2, 0}, false},
+                                                    {{2, 0, 1}, false},
+                                                    {{2, 1, 0}, true}}};
+  builder->reserve_polyhedra(6 * nx * ny * nz);
+  for (index_t z = 0; z < nz; ++z) {
+    for (index_t y = 0; y < ny; ++y) {
+      for (index_t x = 0; x < nx; ++x) {
+        for (const auto& order : orders) {
+          std::array<index_t, 3> corner{x, y, z};
+          std::array<index_t, 4> tetrahedron{vertex(corner), 0, 0, 0};
+          for (int step = 0; step < 3; ++step) {
+            ++corner[order.axes[step]];
+            tetrahedron[step + 1] = vertex(corner);
+          }
+          if (order.odd) std::swap(tetrahedron[2], tetrahedron[3]);
+          builder->create_tetrahedron(tetrahedron);
+        }
+      }
+    }
+  }
+  builder->compute_polyhedron_adjacencies();
+  return solid;
 }
 
 }  // namespace veyra::testing

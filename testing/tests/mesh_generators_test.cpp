@@ -71,5 +71,31 @@ TEST(MeshGenerators, GridRegionsFollowBlocksOfCells) {
   EXPECT_EQ(values, (std::vector<index_t>{0, 0, 1, 1, 2, 2, 3, 3}));
 }
 
+TEST(MeshGenerators, BoxTetrahedraFillTheBoxConformally) {
+  const auto box = make_box_tetrahedra(3, 2, 4, Point<3>{{-1., 0., 0.}}, Point<3>{{2., 1., 2.}});
+  ASSERT_EQ(box->nb_polyhedra(), 6u * 3 * 2 * 4);
+  EXPECT_EQ(box->nb_vertices(), 4u * 3 * 5);
+  double volume = 0;
+  index_t nb_border_facets = 0;
+  for (index_t p = 0; p < box->nb_polyhedra(); ++p) {
+    EXPECT_GT(box->polyhedron_volume(p), 0.);
+    volume += box->polyhedron_volume(p);
+    for (local_index_t f = 0; f < 4; ++f) {
+      const auto adjacent = box->polyhedron_adjacent({p, f});
+      if (!adjacent) {
+        ++nb_border_facets;
+        continue;
+      }
+      // Linked both ways across the same three vertices.
+      const auto back = box->polyhedron_adjacent_facet({p, f});
+      ASSERT_TRUE(back);
+      EXPECT_EQ(box->polyhedron_adjacent(*back), p);
+    }
+  }
+  EXPECT_NEAR(volume, 3. * 1. * 2., 1e-12);
+  // Two triangles per cell face on the box's border.
+  EXPECT_EQ(nb_border_facets, 2u * 2 * (3 * 2 + 2 * 4 + 3 * 4));
+}
+
 }  // namespace
 }  // namespace veyra::testing

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <ostrel/geometry/point.h>
+#include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
 
 namespace veyra::testing {
@@ -39,5 +40,13 @@ std::unique_ptr<TriangulatedSurface<2>> make_grid_2d(index_t nx, index_t ny);
 /// row from 0.
 void add_grid_regions(TriangulatedSurface<2>& grid, index_t nx, index_t ny, index_t regions_x,
                       index_t regions_y, std::string_view name);
+
+/// The box [min, max] cut into nx x ny x nz cells, each cell split into six tetrahedra around its
+/// diagonal from the smallest corner (the same split in every cell, so the mesh is conformal):
+/// 6 nx ny nz tetrahedra of positive volume over the (nx + 1)(ny + 1)(nz + 1) lattice points,
+/// numbered x fastest. Adjacencies are computed.
+std::unique_ptr<TetrahedralSolid<3>> make_box_tetrahedra(index_t nx, index_t ny, index_t nz,
+                                                         const Point<3>& min,
+                                                         const Point<3>& max);
 
 }  // namespace veyra::testing

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <algorithm>
-#include <numeric>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -30,6 +29,7 @@
 #include <ostrel/model/component_mesh_edges.h>
 #include <ostrel/model/component_mesh_polygons.h>
 
+#include "index_lists.h"
 #include "mesh_splits.h"
 
 namespace veyra::internal {
@@ -46,16 +46,6 @@ inline const TiedComponent* find_tied(const TiedComponents& tied, const uuid& co
     if (entry.component.id() == component) return &entry;
   }
   return nullptr;
-}
-
-inline bool contains(absl::Span<const index_t> values, index_t value) {
-  return std::find(values.begin(), values.end(), value) != values.end();
-}
-
-inline std::vector<index_t> identity(index_t size) {
-  std::vector<index_t> result(size);
-  std::iota(result.begin(), result.end(), index_t{0});
-  return result;
 }
 
 /// A mesh vertex pair or triple as a sorted key, so that each distinct one gets one new vertex.
