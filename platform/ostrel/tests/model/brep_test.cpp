@@ -6,12 +6,16 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <ostrel/basic/ostrel_exception.h>
+#include <ostrel/mesh/mesh_factory.h>
 #include <ostrel/mesh/surface_mesh.h>
+#include <ostrel/mesh/surface_mesh_builder.h>
 #include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
+#include <ostrel/model/ostrel_model_library.h>
 #include <ostrel/model/section_builder.h>
 
 #include "model_fixtures.h"
@@ -143,6 +147,43 @@ TEST(BRep, RemovingComponentsTakesTheirRelationsAndTiesButKeepsUniqueVertices) {
   builder.remove_line_collection(brep.line_collection(cube.line_collection));
   EXPECT_TRUE(brep.has_line(cube.lines[0]));
   EXPECT_EQ(brep.nb_collections(cube.lines[0]), 0);
+}
+
+TEST(BRep, TiesFollowAMeshRenumbering) {
+  auto cube = test::make_cube();
+  auto& brep = cube.brep;
+  BRepBuilder builder{brep};
+  // Dropping triangle (0, 2, 3) of surface 0 leaves its vertex 3 alone; the mesh removes it.
+  const auto& surface = brep.surface(cube.surfaces[0]);
+  const auto& face = cube.face_vertices[0];
+  const auto before = ties(brep, face[2]);
+  auto mesh = builder.surface_mesh_builder(surface.id());
+  mesh->delete_polygons({false, true});
+  const auto old2new = mesh->delete_isolated_vertices();
+  EXPECT_EQ(old2new, (std::vector<index_t>{0, 1, 2, NO_ID}));
+  builder.update_unique_vertices(surface.component_id(), old2new);
+  EXPECT_EQ(brep.unique_vertex({surface.component_id(), 3}), NO_ID);
+  EXPECT_TRUE(brep.component_mesh_vertices(face[3], surface.id()).empty());
+  EXPECT_EQ(ties(brep, face[2]), before);  // untouched ties keep their place
+  EXPECT_EQ(builder.delete_isolated_vertices(), (std::vector<index_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST(BRep, MeshBuildersOfDifferentComponentsWorkInParallel) {
+  OstrelModelLibrary::initialize();
+  EXPECT_TRUE(MeshFactory::has_impl(MeshImpl{"OstrelTetrahedralSolid3D"}));
+  auto cube = test::make_cube();
+  BRepBuilder builder{cube.brep};
+  std::vector<std::thread> threads;
+  for (const auto& id : cube.surfaces) {
+    threads.emplace_back([&builder, id] {
+      auto mesh = builder.surface_mesh_builder(id);
+      for (int i = 0; i < 1000; ++i) mesh->create_point(Point<3>{{1. * i, 0, 0}});
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& surface : cube.brep.surfaces()) {
+    EXPECT_EQ(surface.mesh().nb_vertices(), 1004);
+  }
 }
 
 TEST(BRep, MeshesKeysAndReplacement) {
