@@ -200,6 +200,7 @@ class SolidFacets<D>::Impl {
   /// `sorted` holds the vertex set, ascending.
   std::optional<index_t> find_sorted(absl::Span<const index_t> sorted) const {
     if (sorted.empty() || sorted.front() >= first_facet.size()) return std::nullopt;
+    if (sorted.size() == 3) return find_sorted_triangle(sorted);
     for (auto facet = first_facet[sorted.front()]; facet != NO_ID; facet = next_facet[facet]) {
       const auto candidate = facet_vertices(facet);
       if (candidate.size() != sorted.size()) continue;
@@ -207,6 +208,23 @@ class SolidFacets<D>::Impl {
       if (std::equal(candidate_sorted.begin(), candidate_sorted.end(), sorted.begin())) {
         return facet;
       }
+    }
+    return std::nullopt;
+  }
+
+  /// The usual case of find_sorted, compared in registers: every entry of the list has
+  /// sorted[0] as its smallest vertex, so only the two others are compared.
+  std::optional<index_t> find_sorted_triangle(absl::Span<const index_t> sorted) const {
+    for (auto facet = first_facet[sorted[0]]; facet != NO_ID; facet = next_facet[facet]) {
+      const auto begin = offsets[facet];
+      if (offsets[facet + 1] - begin != 3) continue;
+      auto v0 = vertices[begin];
+      auto v1 = vertices[begin + 1];
+      auto v2 = vertices[begin + 2];
+      if (v0 > v1) std::swap(v0, v1);
+      if (v1 > v2) std::swap(v1, v2);
+      if (v0 > v1) std::swap(v0, v1);
+      if (v1 == sorted[1] && v2 == sorted[2]) return facet;
     }
     return std::nullopt;
   }
