@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <ostrel/basic/logger.h>
+#include <ostrel/mesh/convert_solid_mesh.h>
 #include <ostrel/mesh/convert_surface_mesh.h>
 #include <ostrel/model/brep_builder.h>
 #include <ostrel/model/convert_component_meshes.h>
@@ -21,6 +22,20 @@ std::unique_ptr<SurfaceMesh<D>> converted_surface_mesh(const SurfaceMesh<D>& mes
   if (target == TriangulatedSurface<D>::type_name_static()) {
     if (auto triangulated = convert_surface_mesh_into_triangulated_surface(mesh)) {
       return std::move(*triangulated);
+    }
+  }
+  return nullptr;
+}
+
+/// The converted solid mesh, or null when `mesh` cannot become a `target`.
+std::unique_ptr<SolidMesh<3>> converted_solid_mesh(const SolidMesh<3>& mesh,
+                                                   const MeshType& target) {
+  if (target == PolyhedralSolid<3>::type_name_static()) {
+    return convert_solid_mesh_into_polyhedral_solid(mesh);
+  }
+  if (target == TetrahedralSolid<3>::type_name_static()) {
+    if (auto tetrahedral = convert_solid_mesh_into_tetrahedral_solid(mesh)) {
+      return std::move(*tetrahedral);
     }
   }
   return nullptr;
@@ -58,6 +73,23 @@ bool convert_surface_mesh(const Model& model, typename Model::Builder& builder,
                                        std::unique_ptr<SurfaceMesh<Model::dim>> mesh) {
                               builder.update_surface_mesh(component, std::move(mesh));
                             });
+  return true;
+}
+
+bool convert_block_mesh(const BRep& model, BRepBuilder& builder, const Block<3>& block,
+                        const MeshType& target) {
+  if (block.mesh().type_name() == target) return true;
+  auto converted = converted_solid_mesh(block.mesh(), target);
+  if (!converted) {
+    Logger::log_warn("[convert_block_mesh] Cannot convert mesh of ", block.id().string(), " to ",
+                     target.get());
+    return false;
+  }
+  replace_mesh_keeping_ties(
+      model, builder, block, std::move(converted),
+      [&builder](const Block<3>& component, std::unique_ptr<SolidMesh<3>> mesh) {
+        builder.update_block_mesh(component, std::move(mesh));
+      });
   return true;
 }
 

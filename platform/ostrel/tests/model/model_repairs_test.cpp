@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <ostrel/basic/logger.h>
 #include <ostrel/mesh/polygonal_surface.h>
+#include <ostrel/mesh/polyhedral_solid.h>
+#include <ostrel/mesh/solid_mesh_builder.h>
 #include <ostrel/mesh/surface_mesh_builder.h>
+#include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
 #include <ostrel/model/brep_builder.h>
 #include <ostrel/model/build_model_boundaries.h>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "model_fixtures.h"
+#include "service_fixtures.h"
 
 namespace veyra {
 namespace {
@@ -71,6 +75,47 @@ TYPED_TEST(ModelRepairTest, TiesTheVertexOfEachNewFanToTheSplitVertexUniqueVerte
   EXPECT_EQ(model.unique_vertex({id, 11}), NO_ID);
   EXPECT_EQ(model.component_mesh_vertices(0, surface.id()), (std::vector<index_t>{0, 10}));
   EXPECT_TRUE(repair_non_manifold_vertices(model, builder, surface).empty());
+}
+
+TEST(ModelRepair, TiesTheVertexOfEachNewFanOfPolyhedra) {
+  BRep brep;
+  BRepBuilder builder{brep};
+  const auto& block = brep.block(builder.add_block());
+  {
+    // Two tetrahedra touching at vertex 3 only.
+    auto mesh = builder.block_mesh_builder(block.id());
+    for (index_t v = 0; v < 7; ++v) mesh->create_point(Point<3>{{1. * v, 1. * (v % 2), 0.5 * v}});
+    const std::vector<std::vector<local_index_t>> facets{
+        {1, 2, 3}, {0, 3, 2}, {0, 1, 3}, {0, 2, 1}};
+    mesh->create_polyhedron(std::vector<index_t>{0, 1, 2, 3}, facets);
+    mesh->create_polyhedron(std::vector<index_t>{3, 4, 5, 6}, facets);
+    mesh->compute_polyhedron_adjacencies();
+  }
+  builder.create_unique_vertices(7);
+  for (index_t v = 0; v < 7; ++v) builder.set_unique_vertex({block.component_id(), v}, v);
+
+  const auto split = repair_non_manifold_vertices(brep, builder, block);
+  ASSERT_EQ(split.size_in(), 1);
+  EXPECT_EQ(split.in2out(3), (GenericMapping<index_t>::Values<index_t>{7}));
+  EXPECT_EQ(block.mesh().polyhedron_vertices(1), (PolyhedronVertices{7, 4, 5, 6}));
+  EXPECT_EQ(brep.unique_vertex({block.component_id(), 7}), 3);
+}
+
+TEST(BuildModelBoundaries, PutsTheSixFacesOfACubeInOneBoundary) {
+  auto cube = test::make_cube();
+  auto& brep = cube.brep;
+  BRepBuilder builder{brep};
+  builder.remove_model_boundary(brep.model_boundary(cube.boundary));
+  ASSERT_EQ(brep.nb_model_boundaries(), 0);
+
+  build_model_boundaries(brep, builder);
+  ASSERT_EQ(brep.nb_model_boundaries(), 1);
+  const auto& boundary = *brep.model_boundaries().begin();
+  std::vector<uuid> items;
+  for (const auto& surface : brep.model_boundary_items(boundary)) items.push_back(surface.id());
+  EXPECT_EQ(items, (std::vector<uuid>{cube.surfaces.begin(), cube.surfaces.end()}));
+  build_model_boundaries(brep, builder);
+  EXPECT_EQ(brep.nb_model_boundaries(), 1);
 }
 
 TEST(BuildModelBoundaries, GathersBorderLinesOnceSkippingThoseAlreadyInABoundary) {
@@ -134,6 +179,40 @@ TEST(ConvertSurfaceMesh, ChangesTheMeshTypeKeepingNumberingAndTies) {
   EXPECT_EQ(warnings,
             (std::vector<std::string>{"[convert_surface_mesh] Cannot convert mesh of " +
                                       surface.id().string() + " to TriangulatedSurface2D"}));
+}
+
+TEST(ConvertBlockMesh, SwitchesBetweenPolyhedralAndTetrahedralMeshes) {
+  auto cubes = test::make_two_cubes(
+      false, {MeshImpl{"OstrelPolyhedralSolid3D"}, MeshImpl{"OstrelPolyhedralSolid3D"}});
+  auto& brep = cubes.brep;
+  BRepBuilder builder{brep};
+  const auto& block = brep.block(cubes.blocks[1]);
+  const auto tetrahedral = TetrahedralSolid<3>::type_name_static();
+  const auto polyhedral = PolyhedralSolid<3>::type_name_static();
+
+  ASSERT_TRUE(convert_block_mesh(brep, builder, block, tetrahedral));
+  EXPECT_EQ(block.mesh().type_name(), tetrahedral);
+  EXPECT_EQ(block.mesh_type().get(), "OstrelTetrahedralSolid3D");
+  for (index_t vertex = 0; vertex < 8; ++vertex) {
+    EXPECT_EQ(brep.unique_vertex({block.component_id(), vertex}), test::block_vertex(1, vertex));
+  }
+  ASSERT_TRUE(convert_block_mesh(brep, builder, block, polyhedral));
+  EXPECT_EQ(block.mesh().type_name(), polyhedral);
+
+  // A prism cannot become a tetrahedral mesh.
+  builder.block_mesh_builder(block.id())
+      ->create_polyhedron(std::vector<index_t>{0, 1, 2, 3, 4, 5},
+                          std::vector<std::vector<local_index_t>>{
+                              {0, 1, 2}, {3, 5, 4}, {0, 3, 4, 1}, {1, 4, 5, 2}, {2, 5, 3, 0}});
+  std::vector<std::string> warnings;
+  const auto previous = Logger::set_sink([&warnings](Logger::LEVEL level, std::string_view line) {
+    if (level == Logger::LEVEL::warn) warnings.emplace_back(line);
+  });
+  EXPECT_FALSE(convert_block_mesh(brep, builder, block, tetrahedral));
+  Logger::set_sink(previous);
+  EXPECT_EQ(block.mesh().type_name(), polyhedral);
+  EXPECT_EQ(warnings, (std::vector<std::string>{"[convert_block_mesh] Cannot convert mesh of " +
+                                                block.id().string() + " to TetrahedralSolid3D"}));
 }
 
 }  // namespace

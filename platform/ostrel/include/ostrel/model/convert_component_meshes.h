@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// convert_surface_mesh: replaces the mesh of a model component by a mesh of another type (for
-// example a polygonal surface made of triangles by a triangulated one) with the same numbering.
+// convert_surface_mesh and convert_block_mesh: replace the mesh of a model component by a mesh of
+// another type (for example a polygonal surface made of triangles by a triangulated one) with the
+// same numbering.
 #pragma once
 
 #include <ostrel/mesh/mesh_type.h>
+#include <ostrel/model/block.h>
 #include <ostrel/model/surface.h>
 
 namespace veyra {
@@ -18,5 +20,14 @@ namespace veyra {
 template <typename Model>
 bool convert_surface_mesh(const Model& model, typename Model::Builder& builder,
                           const Surface<Model::dim>& surface, const MeshType& target);
+
+class BRep;
+class BRepBuilder;
+
+/// The same for a block: a polyhedral solid converts to a tetrahedral one only when it holds
+/// tetrahedra only (facet k of each becoming the one opposite its vertex k); the reverse always
+/// works. The warning reads "[convert_block_mesh] Cannot convert mesh of <id> to <target>".
+bool convert_block_mesh(const BRep& model, BRepBuilder& builder, const Block<3>& block,
+                        const MeshType& target);
 
 }  // namespace veyra
