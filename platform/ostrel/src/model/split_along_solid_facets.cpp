@@ -43,20 +43,37 @@ void for_each_copy_combination(absl::Span<const index_t> vertices,
   }
 }
 
-/// Maps each old entry to the present entries on its vertices or their copies; `find` looks an
-/// entry up by its vertices in the final table.
-template <typename VerticesOf, typename Find>
-GenericMapping<index_t> map_entries(index_t nb_old_entries, VerticesOf&& vertices_of, Find&& find,
+/// The old entries of a table that hold a split vertex, with their vertices, read before the
+/// table is compacted.
+template <typename Vertices>
+struct TouchedEntries {
+  std::vector<index_t> ids;
+  std::vector<Vertices> vertices;
+};
+
+/// Maps each old entry to the present entries on its vertices or their copies. An entry without
+/// split vertex kept its polyhedra, so it simply went where the compaction `old2new` put it (or
+/// nowhere when it was already unused); the others are looked up by `find` in the final table.
+template <typename Vertices, typename Find>
+GenericMapping<index_t> map_entries(index_t nb_old_entries, const TouchedEntries<Vertices>& touched,
+                                    absl::Span<const index_t> old2new, Find&& find,
                                     const GenericMapping<index_t>& copies) {
   GenericMapping<index_t> mapping;
   mapping.reserve(nb_old_entries);
   absl::InlinedVector<index_t, 8> found;
+  std::size_t next_touched = 0;
   for (index_t entry = 0; entry < nb_old_entries; ++entry) {
+    if (next_touched == touched.ids.size() || touched.ids[next_touched] != entry) {
+      if (old2new[entry] != NO_ID) mapping.map(entry, old2new[entry]);
+      continue;
+    }
     found.clear();
-    const auto vertices = vertices_of(entry);
-    for_each_copy_combination(vertices, copies, [&](absl::Span<const index_t> combination) {
-      if (const auto present = find(combination)) found.push_back(*present);
-    });
+    for_each_copy_combination(touched.vertices[next_touched++], copies,
+                              [&](absl::Span<const index_t> combination) {
+                                if (const auto present = find(combination)) {
+                                  found.push_back(*present);
+                                }
+                              });
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     for (const auto value : found) mapping.map(entry, value);
@@ -99,29 +116,41 @@ class SplitAlongSolidFacets::Impl {
     for (index_t polyhedron = 0; polyhedron < solid_.nb_polyhedra(); ++polyhedron) {
       mappings.polyhedra.map(polyhedron, polyhedron);
     }
-    // Old entries are read before the compaction renumbers the tables, then matched in the
-    // final tables.
+    // Old entries holding a split vertex are read before the compaction renumbers the tables,
+    // then matched in the final tables.
+    std::vector<bool> is_split(nb_vertices, false);
+    for (const auto& [vertex, unused] : copies.in2out_map()) is_split[vertex] = true;
+    const auto any_split = [&is_split](const auto& vertices) {
+      return std::any_of(vertices.begin(), vertices.end(),
+                         [&is_split](index_t vertex) { return is_split[vertex]; });
+    };
     if (solid_.are_edges_enabled()) {
-      std::vector<std::array<index_t, 2>> old_edges(nb_edges);
+      TouchedEntries<std::array<index_t, 2>> touched;
       for (index_t edge = 0; edge < nb_edges; ++edge) {
-        old_edges[edge] = solid_.edges().edge_vertices(edge);
+        const auto vertices = solid_.edges().edge_vertices(edge);
+        if (!any_split(vertices)) continue;
+        touched.ids.push_back(edge);
+        touched.vertices.push_back(vertices);
       }
-      builder_.delete_isolated_edges();
+      const auto old2new = builder_.delete_isolated_edges();
       mappings.edges = map_entries(
-          nb_edges, [&](index_t edge) { return absl::MakeConstSpan(old_edges[edge]); },
+          nb_edges, touched, old2new,
           [&](absl::Span<const index_t> pair) {
             return solid_.edges().edge_from_vertices({pair[0], pair[1]});
           },
           copies);
     }
     if (solid_.are_facets_enabled()) {
-      std::vector<PolyhedronFacetVertices> old_facets(nb_facets);
+      TouchedEntries<PolyhedronFacetVertices> touched;
       for (index_t facet = 0; facet < nb_facets; ++facet) {
-        old_facets[facet] = solid_.facets().facet_vertices(facet);
+        auto vertices = solid_.facets().facet_vertices(facet);
+        if (!any_split(vertices)) continue;
+        touched.ids.push_back(facet);
+        touched.vertices.push_back(std::move(vertices));
       }
-      builder_.delete_isolated_facets();
+      const auto old2new = builder_.delete_isolated_facets();
       mappings.facets = map_entries(
-          nb_facets, [&](index_t facet) { return absl::MakeConstSpan(old_facets[facet]); },
+          nb_facets, touched, old2new,
           [&](absl::Span<const index_t> vertices) {
             return solid_.facets().facet_from_vertices(vertices);
           },
