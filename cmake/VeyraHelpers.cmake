@@ -19,6 +19,20 @@ function(veyra_setup_sanitizers)
   endif()
 endfunction()
 
+# With VEYRA_FUZZ, every target is built with the coverage instrumentation libFuzzer needs and
+# with the address and undefined-behaviour sanitizers, so that the fuzz targets of fuzz/ find
+# faults anywhere in the code they reach.
+function(veyra_setup_fuzzing)
+  if(VEYRA_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+      message(FATAL_ERROR "VEYRA_FUZZ needs clang (configure with CXX=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endfunction()
+
 # Warnings applied to every target of the project (never to dependencies).
 function(veyra_target_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)

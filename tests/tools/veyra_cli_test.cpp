@@ -16,6 +16,11 @@
 #include <ostrel/basic/str_cat.h>
 #include <ostrel/mesh/io/element_type_counts.h>
 #include <ostrel/mesh/io/read_mesh.h>
+#include <ostrel/model/brep_builder.h>
+#include <ostrel/model/io/brep_io.h>
+#include <ostrel/model/io/section_io.h>
+
+#include "model/model_fixtures.h"
 
 namespace veyra {
 namespace {
@@ -187,6 +192,74 @@ TEST_F(VeyraProgram, BadInputExitsWithOneAndAOneLineMessage) {
   }
   EXPECT_FALSE(fs::exists(file("out.vtu")));
   EXPECT_FALSE(fs::exists(file("out.off")));
+}
+
+TEST_F(VeyraProgram, InfoAndConvertDescribeAndExportNativeModels) {
+  auto cube = test::make_cube();
+  BRepBuilder{cube.brep}.set_block_name(cube.block, "box");
+  const auto brep_file = file("cube.tq_brep");
+  save_brep(cube.brep, brep_file);
+  const auto json_run = run(str_cat("info --json ", shell_quoted(brep_file)));
+  ASSERT_EQ(json_run.exit_code, 0) << json_run.err;
+  const auto json = nlohmann::ordered_json::parse(json_run.out);
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : json.items()) keys.push_back(key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"kind", "counts", "corners", "lines", "surfaces",
+                                            "blocks", "model_boundaries", "collections"}));
+  EXPECT_EQ(json["kind"], "BRep");
+  EXPECT_EQ(json["counts"], nlohmann::ordered_json::parse(R"({"corners": 8, "lines": 12,
+      "surfaces": 6, "blocks": 1, "model_boundaries": 1, "corner_collections": 0,
+      "line_collections": 1, "surface_collections": 0, "unique_vertices": 8})"));
+  const auto& line = json["lines"][0];
+  EXPECT_EQ(line["id"], cube.lines[0].string());
+  EXPECT_TRUE(line["name"].is_null());
+  EXPECT_EQ(line["active"], true);
+  EXPECT_EQ(line["vertices"], 2);
+  EXPECT_EQ(line["edges"], 1);
+  EXPECT_EQ(line["boundaries"].size(), 2u);
+  EXPECT_EQ(line["boundaries"][0], cube.corners[cube.line_ends[0][0]].string());
+  EXPECT_EQ(line["incidences"].size(), 2u);
+  EXPECT_TRUE(line["internals"].empty());
+  const auto& block = json["blocks"][0];
+  EXPECT_EQ(block["name"], "box");
+  EXPECT_EQ(block["polyhedra"], 6);
+  EXPECT_EQ(block["boundaries"].size(), 6u);
+  EXPECT_EQ(json["surfaces"][0]["polygons"], 2);
+  EXPECT_EQ(json["corners"][0].contains("edges"), false);
+  EXPECT_EQ(json["model_boundaries"][0]["type"], "ModelBoundary");
+  EXPECT_EQ(json["model_boundaries"][0]["items"].size(), 6u);
+  EXPECT_EQ(json["collections"][0]["type"], "LineCollection");
+  EXPECT_EQ(json["collections"][0]["items"],
+            nlohmann::ordered_json::array({cube.lines[0].string(), cube.lines[1].string()}));
+
+  const auto text = run(str_cat("info ", shell_quoted(brep_file)));
+  EXPECT_EQ(text.exit_code, 0);
+  EXPECT_NE(text.out.find(str_cat("block ", cube.block.string(), " \"box\": 8 vertices, 6 "
+                                  "polyhedra, 6 boundaries, 0 incidences")),
+            std::string::npos)
+      << text.out;
+
+  const auto converted =
+      run(str_cat("-q convert ", shell_quoted(brep_file), " ", shell_quoted(file("cube.vtm"))));
+  EXPECT_EQ(converted.exit_code, 0) << converted.err;
+  EXPECT_TRUE(fs::exists(file("cube.vtm")));
+  EXPECT_EQ(read_mesh(file("cube/Block_0.vtu")).get<SolidMesh<3>>().nb_polyhedra(), 6u);
+
+  const auto square = test::make_square();
+  save_section(square.section, file("square.tq_sctn"));
+  const auto section_json = nlohmann::ordered_json::parse(
+      run(str_cat("info --json ", shell_quoted(file("square.tq_sctn")))).out);
+  EXPECT_EQ(section_json["kind"], "Section");
+  EXPECT_EQ(section_json["counts"]["surfaces"], 2);
+  EXPECT_TRUE(section_json["blocks"].empty());
+
+  {
+    std::ofstream corrupt{file("corrupt.tq_brep"), std::ios::binary};
+    corrupt << "not a model";
+  }
+  const auto corrupt = run(str_cat("info ", shell_quoted(file("corrupt.tq_brep"))));
+  EXPECT_EQ(corrupt.exit_code, 1);
+  EXPECT_NE(corrupt.err.find("veyra: error: "), std::string::npos) << corrupt.err;
 }
 
 }  // namespace

@@ -27,7 +27,9 @@ std::optional<index_t> count_crossings(const Ray<3>& ray,
                                        absl::Span<const SurfaceWithTree> surfaces) {
   std::vector<double> distances;
   bool ambiguous = false;
-  for (const auto& [surface, tree] : surfaces) {
+  for (const auto& entry : surfaces) {
+    const auto& surface = entry.surface;
+    const auto& tree = entry.tree;
     tree.compute_ray_element_bbox_intersections(ray, [&](index_t polygon) {
       for_each_fan_triangle(surface, polygon, [&](const Triangle<3>& triangle) {
         if (ambiguous) return;
@@ -88,7 +90,9 @@ bool is_point_inside_closed_surfaces(const Point<3>& point,
   BoundingBox<3> near_point{point, point};
   near_point.extend(global_epsilon);
   bool on_surface = false;
-  for (const auto& [surface, tree] : surfaces) {
+  for (const auto& entry : surfaces) {
+    const auto& surface = entry.surface;
+    const auto& tree = entry.tree;
     tree.compute_bbox_element_bbox_intersections(near_point, [&](index_t polygon) {
       for_each_fan_triangle(surface, polygon, [&](const Triangle<3>& triangle) {
         on_surface = on_surface || std::get<0>(point_triangle_distance(point, triangle)) <=

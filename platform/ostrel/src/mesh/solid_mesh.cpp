@@ -69,7 +69,8 @@ std::optional<index_t> SolidEdges<D>::edge_from_vertices(
 
 template <index_t D>
 bool SolidEdges<D>::is_edge_isolated(index_t edge) const {
-  const auto [vertex0, vertex1] = impl_->vertices[edge];
+  const auto vertex0 = impl_->vertices[edge][0];
+  const auto vertex1 = impl_->vertices[edge][1];
   const auto& storage = internal::MeshAccess::impl<SolidMesh<D>>(impl_->mesh);
   bool used = false;
   storage.for_each_corner(vertex0, [&](index_t corner) {
@@ -378,7 +379,8 @@ template <index_t D>
 std::vector<index_t> SolidMesh<D>::polyhedra_around_edge(
     const std::array<index_t, 2>& vertices) const {
   std::vector<index_t> polyhedra;
-  const auto [vertex0, vertex1] = vertices;
+  const auto vertex0 = vertices[0];
+  const auto vertex1 = vertices[1];
   if (vertex0 >= this->nb_vertices() || vertex1 >= this->nb_vertices()) return polyhedra;
   impl_->for_each_corner(vertex0, [&](index_t corner) {
     const auto polyhedron = impl_->polyhedron_of_corner(corner);

@@ -375,8 +375,14 @@ template <index_t D>
 std::optional<Vector<3>> SurfaceMesh<D>::polygon_normal(index_t polygon) const
   requires(D == 3)
 {
-  const auto points = polygon_points(*this, polygon);
-  return veyra::polygon_normal(points);
+  // The branch keeps compilers that instantiate constrained members of an explicit class
+  // instantiation (clang 14) away from 2D points.
+  if constexpr (D == 3) {
+    const auto points = polygon_points(*this, polygon);
+    return veyra::polygon_normal(points);
+  } else {
+    return std::nullopt;
+  }
 }
 
 template <index_t D>

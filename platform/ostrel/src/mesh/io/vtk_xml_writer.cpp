@@ -80,14 +80,20 @@ std::uint8_t vtk_type(CellKind kind, std::size_t nb_vertices) {
 
 class VtkXmlWriter {
  public:
-  VtkXmlWriter(std::ostream& stream, const MeshView& view, bool poly_data, bool binary)
-      : out_(stream), view_(view), poly_data_(poly_data), binary_(binary) {}
+  VtkXmlWriter(std::ostream& stream, const MeshView& view, bool poly_data, bool binary,
+               const std::vector<std::pair<std::string, std::string>>& field_texts)
+      : out_(stream),
+        view_(view),
+        poly_data_(poly_data),
+        binary_(binary),
+        field_texts_(field_texts) {}
 
   void write() {
     const std::string_view type = poly_data_ ? "PolyData" : "UnstructuredGrid";
     out_ << "<?xml version=\"1.0\"?>\n<VTKFile type=\"" << type
          << "\" version=\"1.0\" byte_order=\"LittleEndian\" header_type=\"UInt64\">\n  <"
          << type << ">\n";
+    write_field_texts();
     const auto nb_cells = view_.element_dimension == 0 ? view_.nb_vertices() : view_.nb_elements();
     out_ << "    <Piece NumberOfPoints=\"" << view_.nb_vertices() << '"';
     if (poly_data_) {
@@ -112,6 +118,19 @@ class VtkXmlWriter {
   }
 
  private:
+  /// Each text as a one-tuple string array: its character codes and a terminating 0.
+  void write_field_texts() {
+    if (field_texts_.empty()) return;
+    out_ << "    <FieldData>\n";
+    for (const auto& [name, text] : field_texts_) {
+      out_ << "      <Array type=\"String\" Name=\"" << xml_escape(name)
+           << "\" NumberOfTuples=\"1\" format=\"ascii\">\n        ";
+      for (const auto c : text) out_ << static_cast<int>(static_cast<unsigned char>(c)) << ' ';
+      out_ << "0\n      </Array>\n";
+    }
+    out_ << "    </FieldData>\n";
+  }
+
   void write_data(std::string_view section, const std::vector<DataArray>& arrays) {
     if (arrays.empty()) return;
     out_ << "      <" << section << ">\n";
@@ -209,12 +228,14 @@ class VtkXmlWriter {
   const MeshView& view_;
   bool poly_data_;
   bool binary_;
+  const std::vector<std::pair<std::string, std::string>>& field_texts_;
 };
 
 }  // namespace
 
-void write_vtk_xml(std::ostream& stream, const MeshView& view, bool poly_data, bool binary) {
-  VtkXmlWriter{stream, view, poly_data, binary}.write();
+void write_vtk_xml(std::ostream& stream, const MeshView& view, bool poly_data, bool binary,
+                   const std::vector<std::pair<std::string, std::string>>& field_texts) {
+  VtkXmlWriter{stream, view, poly_data, binary, field_texts}.write();
 }
 
 }  // namespace veyra::internal

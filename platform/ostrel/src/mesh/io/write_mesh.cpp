@@ -35,9 +35,11 @@ void write_view(const internal::MeshView& view, std::string_view path,
       case MeshFormat::obj:
         return internal::write_obj(stream, view);
       case MeshFormat::vtp:
-        return internal::write_vtk_xml(stream, view, true, options.binary);
+        return internal::write_vtk_xml(stream, view, true, options.binary,
+                                       options.vtk_field_texts);
       default:
-        return internal::write_vtk_xml(stream, view, false, options.binary);
+        return internal::write_vtk_xml(stream, view, false, options.binary,
+                                       options.vtk_field_texts);
     }
   });
 }

@@ -15,7 +15,10 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include <ostrel/mesh/io/loaded_mesh.h>
 #include <ostrel/mesh/io/mesh_format.h>
@@ -27,6 +30,9 @@ struct MeshWriteOptions {
   std::optional<MeshFormat> format;
   /// VTK XML data arrays as base64-encoded binary (the default), or as ASCII text.
   bool binary{true};
+  /// (name, text) pairs attached to the whole data set of VTK XML files as FieldData string
+  /// arrays, shown by ParaView with the data set (the model writer puts component ids there).
+  std::vector<std::pair<std::string, std::string>> vtk_field_texts;
 };
 
 /// \throw OstrelMeshException (input) when the format is unknown, cannot hold this kind of

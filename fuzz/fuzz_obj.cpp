@@ -1,0 +1,8 @@
+// SPDX-License-Identifier: MIT
+// libFuzzer target: bytes read as a .obj file.
+#include "fuzz_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  veyra::fuzz::read_as(data, size, "fuzz.obj");
+  return 0;
+}
