@@ -22,9 +22,11 @@ namespace veyra::internal {
 ///    candidate matches the two, and every boundary surface of that candidate is done with.
 ///    Runs of passes repeat until a run matches nothing.
 /// 2. Neighbours: a candidate still without old block takes the old block of its neighbouring
-///    candidates (across shared surfaces) when exactly one stays plausible; a surface that bounds
+///    candidates (across shared surfaces) when exactly one stays plausible: a surface that bounds
 ///    no old block and separates the candidate from a matched one keeps only the old blocks whose
-///    candidates also touch that surface. Sweeps repeat until nothing changes.
+///    candidates also touch that surface, and an old block that the surface bounded on one side
+///    only, already matched across it, is left out (the candidate is a region that had no
+///    block, such as a cavity). Sweeps repeat until nothing changes.
 /// 3. A surface of exactly one candidate relates that candidate to every old block of the
 ///    surface.
 /// The result may relate one old block to several candidates (a split) and several old blocks to

@@ -151,14 +151,27 @@ class BlockMappingIdentifier::Impl {
       if (neighbour_blocks.empty()) continue;
       absl::InlinedVector<bool, 2> marked(neighbour_blocks.size(), true);
       for (const auto& surface : surfaces) {
-        if (!is_new_separation(result, surface)) continue;
         const auto& separated = surface_candidates_.at(surface);
+        const auto touches = [&](const uuid& block) {
+          const auto& targets = result.in2out(block);
+          return std::any_of(targets.begin(), targets.end(),
+                             [&](index_t target) { return contains(separated, target); });
+        };
+        if (is_new_separation(result, surface)) {
+          for (index_t b = 0; b < neighbour_blocks.size(); ++b) {
+            if (marked[b] && !touches(neighbour_blocks[b])) marked[b] = false;
+          }
+        }
+        // An old block bounded by the surface on one side only, and already matched with a
+        // candidate on that side, cannot also fill this one: the region across was empty (a
+        // cavity), not a part of the block.
+        const auto old_blocks = surface_old_blocks_.find(surface);
+        if (old_blocks == surface_old_blocks_.end() || old_blocks->second.size() != 1) continue;
+        const auto& only_block = old_blocks->second.front();
         for (index_t b = 0; b < neighbour_blocks.size(); ++b) {
-          if (!marked[b]) continue;
-          const auto& targets = result.in2out(neighbour_blocks[b]);
-          const bool touches = std::any_of(targets.begin(), targets.end(),
-                                           [&](index_t target) { return contains(separated, target); });
-          if (!touches) marked[b] = false;
+          if (marked[b] && neighbour_blocks[b] == only_block && touches(only_block)) {
+            marked[b] = false;
+          }
         }
       }
       if (std::count(marked.begin(), marked.end(), true) != 1) continue;

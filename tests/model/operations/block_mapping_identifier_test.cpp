@@ -73,6 +73,14 @@ TEST_F(BlockMappingIdentifierTest, BlockSplitByANewSurfaceMapsToBothCandidates) 
   EXPECT_EQ(mappings({candidate({s[0], shell}), candidate({shell})}), (Pairs{{a, {0, 1}}}));
 }
 
+TEST_F(BlockMappingIdentifierTest, CavityOfABlockIsNotAdopted) {
+  // The old block is bounded by an outer and an inner shell; the region inside the inner shell
+  // had no block.
+  const auto s = make_surfaces(2);
+  const auto a = make_block({s[0], s[1]});
+  EXPECT_EQ(mappings({candidate({s[0], s[1]}), candidate({s[1]})}), (Pairs{{a, {0}}}));
+}
+
 TEST_F(BlockMappingIdentifierTest, NewSeparationDecidesBetweenNeighbours) {
   // Old blocks A (a, o) and B (o, b). A is cut by the new surface n into candidates 0 and 1;
   // candidate 1 touches both candidate 0 (through n) and B's candidate 2 (through o).
