@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <ostrel/basic/attribute.h>
@@ -25,6 +26,10 @@ namespace {
 
 using ::testing::ElementsAre;
 using Ids = std::vector<index_t>;
+
+// Callers keep split reports in their own records.
+static_assert(std::is_copy_constructible_v<BRepGeometricModifier::BRepSplitPolygonEdgeInfo>);
+static_assert(std::is_copy_assignable_v<BRepGeometricModifier::BRepSplitPolygonEdgeInfo>);
 
 const std::vector<Point<3>> square_points{
     Point<3>{{0., 0., 0.}}, Point<3>{{1., 0., 0.}}, Point<3>{{0., 1., 0.}},

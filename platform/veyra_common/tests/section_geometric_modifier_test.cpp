@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 #include <vector>
 
 #include <ostrel/mesh/edged_curve_builder.h>
@@ -17,6 +18,8 @@ namespace veyra {
 namespace {
 
 using Ids = std::vector<index_t>;
+
+static_assert(std::is_copy_constructible_v<SectionGeometricModifier::SectionSplitPolygonEdgeInfo>);
 
 /// One surface made of a convex polygon of k vertices on the unit circle, with its edge i also
 /// the one edge of a line (line vertex 0 on polygon vertex i). Unique vertex v is polygon

@@ -220,10 +220,12 @@ class GeometricModifier {
   TiedComponents tied_components(index_t unique_vertex) const {
     TiedComponents tied;
     for (const auto& tie : model_.component_mesh_vertices(unique_vertex)) {
-      auto* entry = const_cast<TiedComponent*>(find_tied(tied, tie.component_id.id()));
-      if (entry == nullptr) {
-        tied.push_back({tie.component_id, {}});
-        entry = &tied.back();
+      auto entry = std::find_if(tied.begin(), tied.end(), [&tie](const TiedComponent& component) {
+        return component.component.id() == tie.component_id.id();
+      });
+      if (entry == tied.end()) {
+        tied.emplace_back().component = tie.component_id;
+        entry = tied.end() - 1;
       }
       entry->vertices.push_back(tie.vertex);
     }
