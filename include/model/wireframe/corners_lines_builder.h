@@ -4,19 +4,18 @@
 // into model corners and lines.
 #pragma once
 
-#include <array>
-#include <memory>
-#include <optional>
-#include <utility>
-
 #include <absl/types/span.h>
-
 #include <ostrel/basic/common.h>
 #include <ostrel/basic/uuid.h>
 #include <ostrel/geometry/point.h>
 #include <ostrel/mesh/edged_curve.h>
 #include <ostrel/model/brep_builder.h>
 #include <ostrel/model/section_builder.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <utility>
 
 namespace veyra::detail {
 

@@ -27,11 +27,15 @@ namespace veyra::detail {
 ///   - the distinct polygons incident to it, as canonical vertex cycles (see
 ///     ostrel/model/canonical_cycle.h), each listed once, in insertion order.
 ///
-/// Storage is flat: one hash map from the packed pair to the index, per-edge chains threaded
-/// through shared entry arrays, and the cycles in one value pool. Adding an entry allocates
-/// nothing beyond the amortized growth of those arrays. Lookups and insertions are O(1) on
-/// average; adding a distinct polygon compares it with the polygons already listed on the edge.
-/// Not thread-safe for writing.
+/// Storage is flat. Each unique edge is found from its smaller unique vertex: every unique vertex
+/// chains the edges it starts, and a vertex that starts many edges (the apex of a large fan)
+/// moves them to a hash map, so a lookup or an insertion costs a few steps whatever the mesh.
+/// Meshes number neighbouring vertices and polygons close to each other, so the chains touch
+/// memory that was used moments before, where a hash map would jump at random. The per-edge
+/// lists are chains threaded through shared entry arrays, and the cycles live in one value pool:
+/// adding an entry allocates nothing beyond the amortized growth of those arrays. Memory grows
+/// with the largest unique vertex met. Adding a distinct polygon compares it with the polygons
+/// already listed on the edge. Not thread-safe for writing.
 class UniqueEdgesInventory {
  public:
   /// One polygon edge on a unique edge.
@@ -98,8 +102,9 @@ class UniqueEdgesInventory {
   index_t nb_edges() const { return static_cast<index_t>(edges_.size()); }
   bool empty() const { return edges_.empty(); }
 
-  /// Room for `nb_edges` unique edges and `nb_surface_edges` polygon edges.
-  void reserve(index_t nb_edges, index_t nb_surface_edges);
+  /// Room for `nb_edges` unique edges and `nb_surface_edges` polygon edges, over unique vertices
+  /// below `nb_unique_vertices`.
+  void reserve(index_t nb_edges, index_t nb_surface_edges, index_t nb_unique_vertices = 0);
   /// Forgets everything.
   void clear();
 
@@ -146,7 +151,11 @@ class UniqueEdgesInventory {
     index_t next;
   };
 
-  static std::uint64_t key(const std::array<index_t, 2>& unique_vertices);
+  static std::uint64_t key(index_t low, index_t high) {
+    return (static_cast<std::uint64_t>(low) << 32) | high;
+  }
+  std::optional<index_t> find(index_t low, index_t high) const;
+  void index_edge(index_t low, index_t high, index_t edge);
   index_t surface_slot(const uuid& surface);
   absl::Span<const index_t> cycle(index_t id) const {
     return absl::MakeConstSpan(cycle_values_)
@@ -169,8 +178,15 @@ class UniqueEdgesInventory {
     return polygon_entries_[entry].next;
   }
 
-  absl::flat_hash_map<std::uint64_t, index_t> indices_;
   std::vector<std::array<index_t, 2>> edges_;
+  // Per unique vertex: the last edge it starts (NO_ID for none, `overflowed` when its edges
+  // moved to overflow_) and how many it chains; per edge: the previous edge of the same chain.
+  static constexpr index_t overflowed = NO_ID - 1;
+  static constexpr std::uint8_t max_chain_size = 16;
+  std::vector<index_t> chain_head_;
+  std::vector<std::uint8_t> chain_size_;
+  std::vector<index_t> chain_next_;
+  absl::flat_hash_map<std::uint64_t, index_t> overflow_;
 
   std::vector<uuid> surfaces_;
   absl::flat_hash_map<uuid, index_t> surface_slots_;

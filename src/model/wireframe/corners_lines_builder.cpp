@@ -1,21 +1,18 @@
 // SPDX-License-Identifier: MIT
-#include <model/wireframe/corners_lines_builder.h>
-
-#include <algorithm>
-#include <cstdint>
-#include <string_view>
-#include <vector>
-
 #include <absl/container/flat_hash_map.h>
 #include <absl/container/flat_hash_set.h>
-
+#include <model/common/library.h>
+#include <model/wireframe/corners_lines_builder.h>
 #include <ostrel/basic/attribute.h>
 #include <ostrel/basic/attribute_manager.h>
 #include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/mesh/edged_curve_builder.h>
 #include <ostrel/mesh/point_set_builder.h>
 
-#include <model/common/library.h>
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <vector>
 
 namespace veyra::detail {
 namespace {
@@ -51,10 +48,9 @@ class CornersLinesBuilder<Model>::Impl {
         builder_(model),
         wireframe_(EdgedCurve<D>::create()),
         wireframe_builder_(EdgedCurveBuilder<D>::create(*wireframe_)),
-        wireframe_vertex_id_(
-            wireframe_->vertex_attribute_manager()
-                .template find_or_create_attribute<VariableAttribute, index_t>(
-                    wireframe_vertex_id_name, NO_ID, record_properties)),
+        wireframe_vertex_id_(wireframe_->vertex_attribute_manager()
+                                 .template find_or_create_attribute<VariableAttribute, index_t>(
+                                     wireframe_vertex_id_name, NO_ID, record_properties)),
         corner_uuid_(wireframe_->vertex_attribute_manager()
                          .template find_or_create_attribute<SparseAttribute, uuid>(
                              corner_uuid_name, sentinel_uuid, record_properties)),
@@ -287,8 +283,7 @@ class CornersLinesBuilder<Model>::Impl {
     const auto last = path_.back();
     if (first == last && !started_at_corner) return;
     const auto& line = model_.line(line_id);
-    builder_.add_corner_line_boundary_relationship(model_.corner(corner_uuid_->value(first)),
-                                                   line);
+    builder_.add_corner_line_boundary_relationship(model_.corner(corner_uuid_->value(first)), line);
     if (first != last) {
       builder_.add_corner_line_boundary_relationship(model_.corner(corner_uuid_->value(last)),
                                                      line);
@@ -397,8 +392,7 @@ std::pair<index_t, bool> CornersLinesBuilder<Model>::find_or_create_vertex(
 
 template <typename Model>
 std::pair<index_t, bool> CornersLinesBuilder<Model>::find_or_create_edge(
-    const std::array<index_t, 2>& support_vertices,
-    const std::array<Point<dimension>, 2>& points) {
+    const std::array<index_t, 2>& support_vertices, const std::array<Point<dimension>, 2>& points) {
   return impl_->find_or_create_edge(support_vertices, points);
 }
 

@@ -176,7 +176,7 @@ class CornersLinesIdentifier<Model>::Impl {
       }
     }
     // Closed triangulated surfaces have half as many unique edges as polygon edges.
-    inventory_.reserve(nb_polygon_edges / 2 + 1, nb_polygon_edges);
+    inventory_.reserve(nb_polygon_edges / 2 + 1, nb_polygon_edges, model_.nb_unique_vertices());
     PolygonVertices cycle;
     PolygonVertices canonical;
     for (const auto& surface : model_.surfaces()) {
@@ -240,11 +240,15 @@ class CornersLinesIdentifier<Model>::Impl {
     const Relationships& relationships = model_;
     const auto entries = inventory_.surface_edges(edge);
     const auto reference = entries.front().surface;
-    const auto nb_reference_collections = relationships.nb_collections(reference);
+    // Most edges lie inside one surface, which always agrees with itself: the reference's
+    // collections are only looked up once another surface shows up.
+    std::optional<index_t> nb_reference_collections;
     for (const auto& entry : entries) {
-      // A surface always agrees with itself; most edges lie inside one surface.
       if (entry.surface == reference) continue;
-      if (relationships.nb_collections(entry.surface) != nb_reference_collections) return true;
+      if (!nb_reference_collections) {
+        nb_reference_collections = relationships.nb_collections(reference);
+      }
+      if (relationships.nb_collections(entry.surface) != *nb_reference_collections) return true;
       for (const auto& collection : relationships.collections(reference)) {
         if (!relationships.is_item(entry.surface, collection.id())) return true;
       }

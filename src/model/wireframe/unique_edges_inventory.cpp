@@ -5,14 +5,14 @@
 
 namespace veyra::detail {
 
-std::uint64_t UniqueEdgesInventory::key(const std::array<index_t, 2>& unique_vertices) {
-  const auto [low, high] = std::minmax(unique_vertices[0], unique_vertices[1]);
-  return (static_cast<std::uint64_t>(low) << 32) | high;
-}
-
-void UniqueEdgesInventory::reserve(index_t nb_edges, index_t nb_surface_edges) {
-  indices_.reserve(nb_edges);
+void UniqueEdgesInventory::reserve(index_t nb_edges, index_t nb_surface_edges,
+                                   index_t nb_unique_vertices) {
   edges_.reserve(nb_edges);
+  chain_next_.reserve(nb_edges);
+  if (chain_head_.size() < nb_unique_vertices) {
+    chain_head_.resize(nb_unique_vertices, NO_ID);
+    chain_size_.resize(nb_unique_vertices, 0);
+  }
   surface_chains_.reserve(nb_edges);
   polygon_chains_.reserve(nb_edges);
   surface_entries_.reserve(nb_surface_edges);
@@ -20,8 +20,11 @@ void UniqueEdgesInventory::reserve(index_t nb_edges, index_t nb_surface_edges) {
 }
 
 void UniqueEdgesInventory::clear() {
-  indices_.clear();
   edges_.clear();
+  std::fill(chain_head_.begin(), chain_head_.end(), NO_ID);
+  std::fill(chain_size_.begin(), chain_size_.end(), 0);
+  chain_next_.clear();
+  overflow_.clear();
   surfaces_.clear();
   surface_slots_.clear();
   surface_chains_.clear();
@@ -32,24 +35,63 @@ void UniqueEdgesInventory::clear() {
   polygon_entries_.clear();
 }
 
+std::optional<index_t> UniqueEdgesInventory::find(index_t low, index_t high) const {
+  const auto head = low < chain_head_.size() ? chain_head_[low] : overflowed;
+  if (head == overflowed) {
+    const auto found = overflow_.find(key(low, high));
+    if (found == overflow_.end()) return std::nullopt;
+    return found->second;
+  }
+  for (auto edge = head; edge != NO_ID; edge = chain_next_[edge]) {
+    if (edges_[edge][1] == high) return edge;
+  }
+  return std::nullopt;
+}
+
+void UniqueEdgesInventory::index_edge(index_t low, index_t high, index_t edge) {
+  chain_next_.push_back(NO_ID);
+  // The pair of two untied ends has no vertex to chain under.
+  if (low == NO_ID) {
+    overflow_.emplace(key(low, high), edge);
+    return;
+  }
+  if (low >= chain_head_.size()) {
+    const auto size = std::max<std::size_t>(low + std::size_t{1}, 2 * chain_head_.size());
+    chain_head_.resize(size, NO_ID);
+    chain_size_.resize(size, 0);
+  }
+  auto& head = chain_head_[low];
+  if (head != overflowed && chain_size_[low] == max_chain_size) {
+    for (auto chained = head; chained != NO_ID; chained = chain_next_[chained]) {
+      overflow_.emplace(key(low, edges_[chained][1]), chained);
+    }
+    head = overflowed;
+  }
+  if (head == overflowed) {
+    overflow_.emplace(key(low, high), edge);
+    return;
+  }
+  chain_next_[edge] = head;
+  head = edge;
+  ++chain_size_[low];
+}
+
 std::optional<index_t> UniqueEdgesInventory::edge_index(
     const std::array<index_t, 2>& unique_vertices) const {
-  const auto found = indices_.find(key(unique_vertices));
-  if (found == indices_.end()) return std::nullopt;
-  return found->second;
+  const auto [low, high] = std::minmax(unique_vertices[0], unique_vertices[1]);
+  return find(low, high);
 }
 
 std::pair<index_t, bool> UniqueEdgesInventory::find_or_insert_edge(
     const std::array<index_t, 2>& unique_vertices) {
-  const auto next = nb_edges();
-  const auto [entry, inserted] = indices_.try_emplace(key(unique_vertices), next);
-  if (inserted) {
-    const auto [low, high] = std::minmax(unique_vertices[0], unique_vertices[1]);
-    edges_.push_back({low, high});
-    surface_chains_.emplace_back();
-    polygon_chains_.emplace_back();
-  }
-  return {entry->second, inserted};
+  const auto [low, high] = std::minmax(unique_vertices[0], unique_vertices[1]);
+  if (const auto found = find(low, high)) return {*found, false};
+  const auto edge = nb_edges();
+  edges_.push_back({low, high});
+  index_edge(low, high, edge);
+  surface_chains_.emplace_back();
+  polygon_chains_.emplace_back();
+  return {edge, true};
 }
 
 index_t UniqueEdgesInventory::surface_slot(const uuid& surface) {
