@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ ccache pkg-config
-  libabsl-dev libtbb-dev libnanoflann-dev libmetis-dev libspdlog-dev libcli11-dev
+  libabsl-dev libtbb-dev libnanoflann-dev libmetis-dev libspdlog-dev libcli11-dev zlib1g-dev
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest
 )

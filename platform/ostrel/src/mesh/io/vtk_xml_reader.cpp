@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 // VTK XML reader for unstructured grids (.vtu) and poly data (.vtp) of one piece. Data arrays
-// may be ASCII, inline base64 binary or appended (raw or base64), with UInt32 or UInt64 block
-// headers, in either byte order; compressed files are refused. Every array's size is known
-// before it is read (from the piece's counts, or the last offset for connectivity) and checked
-// against the bytes actually there.
+// may be ASCII, inline base64 binary or appended (raw or base64), uncompressed or zlib
+// compressed (what VTK and ParaView write by default), with UInt32 or UInt64 block headers, in
+// either byte order. Every array's size is known before it is read (from the piece's counts,
+// or the last offset for connectivity) and checked against the bytes actually there; a
+// compressed block never decompresses beyond the size expected.
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
+
+#include <zlib.h>
 
 #include "base64.h"
 #include "data_values.h"
@@ -42,8 +46,11 @@ class VtkXmlReader {
       header_size_ = *header == "UInt64" ? 8 : 4;
     }
     if (const auto* compressor = root.attribute("compressor"); compressor && !compressor->empty()) {
-      fail(root, "compressed data (", printable(*compressor),
-           ") is not supported: write the file without compression");
+      if (*compressor != "vtkZLibDataCompressor") {
+        fail(root, "compressed data (", printable(*compressor),
+             ") is not supported: only zlib compression is (vtkZLibDataCompressor)");
+      }
+      compressed_ = true;
     }
     if (document_.appended_data() && document_.appended_encoding() != "raw" &&
         document_.appended_encoding() != "base64") {
@@ -220,8 +227,8 @@ class VtkXmlReader {
     const auto* format = array.attribute("format");
     if (format == nullptr || *format == "ascii") return read_ascii(array, type, count);
     if (*format == "binary") {
-      Base64Decoder decoder{source_.content().substr(0, array.content_end), array.content_begin};
-      return read_base64(array, decoder, type, count);
+      ByteSource bytes{source_.content().substr(0, array.content_end), array.content_begin, true};
+      return read_binary(array, bytes, type, count);
     }
     if (*format == "appended") return read_appended(array, type, count);
     fail(array, "unknown DataArray format \"", printable(*format), "\"");
@@ -237,53 +244,122 @@ class VtkXmlReader {
     return values;
   }
 
-  std::uint64_t read_header(const XmlElement& array, Base64Decoder* decoder,
-                            std::size_t raw_offset) {
-    std::array<char, 8> bytes{};
-    if (decoder != nullptr) {
-      if (!decoder->read(bytes.data(), header_size_)) {
-        fail(array, "the binary DataArray has no valid base64 header");
-      }
-    } else {
-      if (raw_offset + header_size_ > source_.content().size()) {
-        fail(array, "the appended data ends before the DataArray's header");
-      }
-      std::memcpy(bytes.data(), source_.content().data() + raw_offset, header_size_);
+  /// The bytes of a binary DataArray: base64 text decoded on the fly, or raw appended bytes.
+  class ByteSource {
+   public:
+    ByteSource(std::string_view text, std::size_t position, bool is_base64)
+        : text_(text), position_(position) {
+      if (is_base64) decoder_.emplace(text, position);
+    }
+    bool read(char* out, std::size_t size) {
+      if (decoder_) return decoder_->read(out, size);
+      if (size > max_remaining()) return false;
+      std::memcpy(out, text_.data() + position_, size);
+      position_ += size;
+      return true;
+    }
+    std::size_t max_remaining() const {
+      if (decoder_) return decoder_->max_remaining_bytes();
+      return text_.size() - std::min(position_, text_.size());
+    }
+
+   private:
+    std::string_view text_;
+    std::size_t position_;
+    std::optional<Base64Decoder> decoder_;
+  };
+
+  std::uint64_t read_header_value(const XmlElement& array, ByteSource& bytes) {
+    std::array<char, 8> buffer{};
+    if (!bytes.read(buffer.data(), header_size_)) {
+      fail(array, "the DataArray's binary data ends before its header, or is not valid base64");
     }
     if (big_endian_ != (std::endian::native == std::endian::big)) {
-      std::reverse(bytes.begin(), bytes.begin() + static_cast<long>(header_size_));
+      std::reverse(buffer.begin(), buffer.begin() + static_cast<long>(header_size_));
     }
     if (header_size_ == 4) {
       std::uint32_t value;
-      std::memcpy(&value, bytes.data(), 4);
+      std::memcpy(&value, buffer.data(), 4);
       return value;
     }
     std::uint64_t value;
-    std::memcpy(&value, bytes.data(), 8);
+    std::memcpy(&value, buffer.data(), 8);
     return value;
   }
 
-  void check_byte_count(const XmlElement& array, std::uint64_t nb_bytes, ValueType type,
-                        std::size_t count) const {
-    if (nb_bytes != count * value_size(type)) {
-      fail(array, "the DataArray holds ", nb_bytes, " bytes, expected ", count, " values of ",
-           value_size(type), " bytes");
+  ArrayValues read_binary(const XmlElement& array, ByteSource& bytes, ValueType type,
+                          std::size_t count) {
+    const std::uint64_t expected = count * value_size(type);
+    std::string data;
+    if (compressed_) {
+      data = read_compressed(array, bytes, expected);
+    } else {
+      const auto nb_bytes = read_header_value(array, bytes);
+      if (nb_bytes != expected) {
+        fail(array, "the DataArray holds ", nb_bytes, " bytes, expected ", count,
+             " values of ", value_size(type), " bytes");
+      }
+      if (nb_bytes > bytes.max_remaining()) {
+        fail(array, "the DataArray announces ", nb_bytes, " bytes, its data holds at most ",
+             bytes.max_remaining());
+      }
+      data.resize(static_cast<std::size_t>(nb_bytes));
+      if (!bytes.read(data.data(), data.size())) {
+        fail(array, "the DataArray's binary data is truncated or not valid base64");
+      }
     }
+    return decode_binary_values(data.data(), type, count, big_endian_);
   }
 
-  ArrayValues read_base64(const XmlElement& array, Base64Decoder& decoder, ValueType type,
-                          std::size_t count) {
-    const auto nb_bytes = read_header(array, &decoder, 0);
-    check_byte_count(array, nb_bytes, type, count);
-    if (nb_bytes > decoder.max_remaining_bytes()) {
-      fail(array, "the DataArray announces ", nb_bytes, " bytes, its text holds at most ",
-           decoder.max_remaining_bytes());
+  /// zlib blocks: a header of the block count, the block size, the size of the last block (0
+  /// when full) and each block's compressed size, then the compressed blocks.
+  std::string read_compressed(const XmlElement& array, ByteSource& bytes,
+                              std::uint64_t expected) {
+    const auto nb_blocks = read_header_value(array, bytes);
+    const auto block_size = read_header_value(array, bytes);
+    const auto last_size = read_header_value(array, bytes);
+    if (nb_blocks > bytes.max_remaining() / header_size_) {
+      fail(array, "the compressed DataArray announces ", nb_blocks,
+           " blocks, more than its data can hold");
     }
-    std::string bytes(static_cast<std::size_t>(nb_bytes), '\0');
-    if (!decoder.read(bytes.data(), bytes.size())) {
-      source_.fail_at_line(decoder.position(), "invalid or truncated base64 data");
+    const auto last_block = last_size == 0 ? block_size : last_size;
+    const bool sizes_match =
+        nb_blocks == 0 ? expected == 0
+                       : (last_block <= expected && block_size != 0 &&
+                          (nb_blocks - 1) <= (expected - last_block) / block_size &&
+                          (nb_blocks - 1) * block_size + last_block == expected);
+    if (!sizes_match) {
+      fail(array, "the compressed DataArray's blocks do not hold the ", expected,
+           " bytes expected");
     }
-    return decode_binary_values(bytes.data(), type, count, big_endian_);
+    std::vector<std::uint64_t> compressed_sizes(static_cast<std::size_t>(nb_blocks));
+    for (auto& size : compressed_sizes) size = read_header_value(array, bytes);
+    std::string data(static_cast<std::size_t>(expected), '\0');
+    std::string compressed;
+    std::size_t written = 0;
+    for (std::size_t block = 0; block < compressed_sizes.size(); ++block) {
+      const auto size = compressed_sizes[block];
+      if (size > bytes.max_remaining()) {
+        fail(array, "compressed block ", block, " announces ", size,
+             " bytes, more than the data holds");
+      }
+      compressed.resize(static_cast<std::size_t>(size));
+      if (!bytes.read(compressed.data(), compressed.size())) {
+        fail(array, "compressed block ", block, " is truncated or not valid base64");
+      }
+      const auto wanted = block + 1 == compressed_sizes.size() ? last_block : block_size;
+      auto produced = static_cast<uLongf>(wanted);
+      const auto status =
+          ::uncompress(reinterpret_cast<Bytef*>(data.data() + written), &produced,
+                       reinterpret_cast<const Bytef*>(compressed.data()),
+                       static_cast<uLong>(compressed.size()));
+      if (status != Z_OK || produced != wanted) {
+        fail(array, "compressed block ", block, " does not decompress to its ", wanted,
+             " bytes");
+      }
+      written += static_cast<std::size_t>(wanted);
+    }
+    return data;
   }
 
   ArrayValues read_appended(const XmlElement& array, ValueType type, std::size_t count) {
@@ -295,24 +371,15 @@ class VtkXmlReader {
         offset > source_.content().size() - *appended) {
       fail(array, "expected an offset within the appended data");
     }
-    const auto start = *appended + static_cast<std::size_t>(offset);
-    if (document_.appended_encoding() == "base64") {
-      Base64Decoder decoder{source_.content(), start};
-      return read_base64(array, decoder, type, count);
-    }
-    const auto nb_bytes = read_header(array, nullptr, start);
-    check_byte_count(array, nb_bytes, type, count);
-    const auto data = start + header_size_;
-    if (nb_bytes > source_.content().size() - data) {
-      source_.fail_at_byte(data, "the appended data ends before the ", nb_bytes,
-                           " bytes of the DataArray");
-    }
-    return decode_binary_values(source_.content().data() + data, type, count, big_endian_);
+    ByteSource bytes{source_.content(), *appended + static_cast<std::size_t>(offset),
+                     document_.appended_encoding() == "base64"};
+    return read_binary(array, bytes, type, count);
   }
 
   const InputSource& source_;
   XmlDocument document_;
   bool big_endian_{false};
+  bool compressed_{false};
   std::size_t header_size_{4};
   RawMesh mesh_;
   index_t nb_file_cells_{0};

@@ -198,14 +198,31 @@ std::vector<Malformed> malformed_files() {
        vtu(triangle_piece,
            "<DataArray type=\"Float64\" NumberOfComponents=\"3\" format=\"binary\">!!!!</DataArray>",
            triangle_cells),
-       "line 5", "the binary DataArray has no valid base64 header"},
+       "line 5", "the DataArray's binary data ends before its header, or is not valid base64"},
       {"base64 shorter than its header says", "bad.vtu",
        vtu(triangle_piece,
            "<DataArray type=\"Float64\" NumberOfComponents=\"3\" format=\"binary\">SAAAAAAA</DataArray>",
            triangle_cells),
-       "line 5", "the DataArray announces 72 bytes, its text holds at most 2"},
-      {"compressed", "bad.vtu", "<VTKFile type=\"PolyData\" compressor=\"vtkZLibDataCompressor\"/>",
-       "line 1", "compressed data (vtkZLibDataCompressor) is not supported"},
+       "line 5", "the DataArray announces 72 bytes, its data holds at most 2"},
+      {"unknown compressor", "bad.vtu",
+       "<VTKFile type=\"PolyData\" compressor=\"vtkLZ4DataCompressor\"/>", "line 1",
+       "compressed data (vtkLZ4DataCompressor) is not supported: only zlib compression is"},
+      {"compressed blocks of the wrong size", "bad.vtu",
+       str_cat("<VTKFile type=\"UnstructuredGrid\" compressor=\"vtkZLibDataCompressor\">"
+               "<UnstructuredGrid><Piece NumberOfPoints=\"3\">\n<Points>\n"
+               "<DataArray type=\"Float64\" NumberOfComponents=\"3\" format=\"binary\">",
+               // 1 block of 65536 bytes, last block 64 bytes, compressed size 10: 64 != 72.
+               "AQAAAAAAAQBAAAAACgAAAA==", "</DataArray></Points></Piece></UnstructuredGrid>"
+               "</VTKFile>"),
+       "line 3", "the compressed DataArray's blocks do not hold the 72 bytes expected"},
+      {"compressed block of garbage", "bad.vtu",
+       str_cat("<VTKFile type=\"UnstructuredGrid\" compressor=\"vtkZLibDataCompressor\">"
+               "<UnstructuredGrid><Piece NumberOfPoints=\"3\">\n<Points>\n"
+               "<DataArray type=\"Float64\" NumberOfComponents=\"3\" format=\"binary\">",
+               // 1 block of 65536 bytes, last block 72 bytes, compressed size 6.
+               "AQAAAAAAAQBIAAAABgAAAA==", "AAECAwQF", "</DataArray></Points></Piece>"
+               "</UnstructuredGrid></VTKFile>"),
+       "line 3", "compressed block 0 does not decompress to its 72 bytes"},
       {"binary garbage", "bad.vtu", garbage(300, 7), "line 1", "expected an XML element"},
   };
 }

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include <zlib.h>
+
 #include <ostrel/mesh/io/read_mesh.h>
 #include <ostrel/mesh/io/read_msh_entities.h>
 #include <ostrel/mesh/io/write_mesh.h>
@@ -351,6 +353,29 @@ std::string bytes_of(std::initializer_list<T> values, bool big_endian = false) {
   return bytes;
 }
 
+/// The bytes compressed by zlib in blocks of `block_size`, with VTK's UInt32 block header.
+std::pair<std::string, std::string> zlib_blocks(std::string_view bytes, std::uint32_t block_size) {
+  std::vector<std::string> blocks;
+  for (std::size_t start = 0; start < bytes.size(); start += block_size) {
+    const auto block = bytes.substr(start, block_size);
+    auto size = compressBound(static_cast<uLong>(block.size()));
+    std::string compressed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(compressed.data()), &size,
+             reinterpret_cast<const Bytef*>(block.data()), static_cast<uLong>(block.size()));
+    compressed.resize(size);
+    blocks.push_back(compressed);
+  }
+  const auto last = static_cast<std::uint32_t>(bytes.size() % block_size);
+  std::string header = bytes_of<std::uint32_t>(
+      {static_cast<std::uint32_t>(blocks.size()), block_size, last});
+  std::string data;
+  for (const auto& block : blocks) {
+    header += bytes_of<std::uint32_t>({static_cast<std::uint32_t>(block.size())});
+    data += block;
+  }
+  return {header, data};
+}
+
 TEST(VtkXmlReader, ReadsEveryEncoding) {
   const std::vector<double> xyz{0, 0, 0, 1, 0, 0, 0, 1, 0};
   const auto point_bytes = bytes_of<double>({0, 0, 0, 1, 0, 0, 0, 1, 0});
@@ -362,11 +387,26 @@ TEST(VtkXmlReader, ReadsEveryEncoding) {
     return str_cat("<DataArray type=\"Float64\" NumberOfComponents=\"3\" format=\"", format,
                    "\">", content, "</DataArray>");
   };
+  // Compressed in blocks of 32 bytes (three blocks, the last one partial) and of 72 (one full).
+  const auto [small_header, small_blocks] = zlib_blocks(point_bytes, 32);
+  const auto [full_header, full_block] = zlib_blocks(point_bytes, 72);
+  const auto compressed_vtu = [&](std::string_view points, std::string_view appended = {}) {
+    auto content = vtu_with("UInt32", "LittleEndian", points, ascii_cells, appended);
+    content.insert(content.find("header_type"), "compressor=\"vtkZLibDataCompressor\" ");
+    return content;
+  };
   struct Case {
     std::string name;
     std::string content;
   };
   const std::vector<Case> cases{
+      {"zlib, inline", compressed_vtu(points_array(
+                           "binary", str_cat(base64(small_header), base64(small_blocks))))},
+      {"zlib, one full block, appended raw",
+       compressed_vtu("<DataArray type=\"Float64\" NumberOfComponents=\"3\" "
+                      "format=\"appended\" offset=\"0\"/>",
+                      str_cat("<AppendedData encoding=\"raw\">_", full_header, full_block,
+                              "</AppendedData>\n"))},
       {"ascii", vtu_with("UInt32", "LittleEndian", points_array("ascii", "0 0 0 1 0 0\n0 1 0"),
                          ascii_cells)},
       {"binary, one stream with a UInt32 header",
