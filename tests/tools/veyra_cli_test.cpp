@@ -129,6 +129,14 @@ TEST_F(VeyraProgram, InfoDescribesEveryExampleFile) {
     EXPECT_EQ(json["bounding_box"][0][0], box.first);
     EXPECT_EQ(json["bounding_box"][1][1], box.second);
   }
+  const auto flat = run(str_cat("info --json --dimension 2 ",
+                                shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "square_2d.msh")));
+  ASSERT_EQ(flat.exit_code, 0) << flat.err;
+  const auto json = nlohmann::ordered_json::parse(flat.out);
+  EXPECT_EQ(json["kind"], "TriangulatedSurface2D");
+  EXPECT_EQ(json["bounding_box"], nlohmann::ordered_json::parse("[[0.0, 0.0], [2.0, 2.0]]"));
+  EXPECT_EQ(json["attributes"]["polygon"],
+            nlohmann::ordered_json::parse(R"(["gmsh_entity", "gmsh_physical"])"));
 }
 
 TEST_F(VeyraProgram, ConvertWritesEveryExampleFileInOtherFormats) {

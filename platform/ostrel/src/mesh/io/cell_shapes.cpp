@@ -12,9 +12,10 @@ namespace veyra::internal {
 namespace {
 
 using Facets = std::vector<std::vector<local_index_t>>;
-/// Facet vertex sets of a fixed cell, each packed into one key (positions sorted, one byte each,
-/// unused bytes 0xff), the keys sorted.
-using SortedFacets = std::vector<std::uint32_t>;
+/// Facet vertex sets of a fixed cell (at most 6), each packed into one key (positions sorted, one
+/// byte each, unused bytes 0xff), the keys sorted; unused keys are all ones.
+using SortedFacets = std::array<std::uint32_t, 6>;
+constexpr std::uint32_t no_facet = 0xffffffff;
 
 std::uint32_t facet_key(std::array<local_index_t, 4> positions, std::size_t size) {
   std::fill(positions.begin() + static_cast<long>(size), positions.end(), NO_LID);
@@ -33,10 +34,11 @@ const Facets no_facets{};
 
 SortedFacets sorted(const Facets& facets) {
   SortedFacets result;
-  for (const auto& facet : facets) {
+  result.fill(no_facet);
+  for (std::size_t f = 0; f < facets.size(); ++f) {
     std::array<local_index_t, 4> positions{};
-    std::copy(facet.begin(), facet.end(), positions.begin());
-    result.push_back(facet_key(positions, facet.size()));
+    std::copy(facets[f].begin(), facets[f].end(), positions.begin());
+    result[f] = facet_key(positions, facets[f].size());
   }
   std::sort(result.begin(), result.end());
   return result;
@@ -45,20 +47,62 @@ SortedFacets sorted(const Facets& facets) {
 struct Shape {
   CellKind kind;
   local_index_t nb_vertices;
+  std::size_t nb_facets;
   SortedFacets facets;
 };
 
 const std::array<Shape, 4>& shapes() {
   static const std::array<Shape, 4> all{{
-      {CellKind::tetrahedron, 4, sorted(tetrahedron_facets)},
-      {CellKind::hexahedron, 8, sorted(hexahedron_facets)},
-      {CellKind::prism, 6, sorted(prism_facets)},
-      {CellKind::pyramid, 5, sorted(pyramid_facets)},
+      {CellKind::tetrahedron, 4, 4, sorted(tetrahedron_facets)},
+      {CellKind::hexahedron, 8, 6, sorted(hexahedron_facets)},
+      {CellKind::prism, 6, 5, sorted(prism_facets)},
+      {CellKind::pyramid, 5, 5, sorted(pyramid_facets)},
   }};
   return all;
 }
 
+/// The kind of a polyhedron of a solid that may hold polyhedra of any shape.
+CellKind general_polyhedron_kind(const SolidMesh<3>& mesh, index_t polyhedron) {
+  const auto nb_vertices = mesh.nb_polyhedron_vertices(polyhedron);
+  const auto nb_facets = mesh.nb_polyhedron_facets(polyhedron);
+  for (const auto& shape : shapes()) {
+    if (shape.nb_vertices != nb_vertices || shape.nb_facets != nb_facets) continue;
+    SortedFacets facets;
+    facets.fill(no_facet);
+    for (local_index_t f = 0; f < nb_facets; ++f) {
+      const PolyhedronFacet facet{polyhedron, f};
+      const auto size = mesh.nb_polyhedron_facet_vertices(facet);
+      if (size > 4) return CellKind::polyhedron;
+      std::array<local_index_t, 4> positions{};
+      for (local_index_t v = 0; v < size; ++v) {
+        positions[v] = mesh.polyhedron_facet_vertex_id({facet, v}).vertex_id;
+      }
+      facets[f] = facet_key(positions, size);
+    }
+    std::sort(facets.begin(), facets.end());
+    return facets == shape.facets ? shape.kind : CellKind::polyhedron;
+  }
+  return CellKind::polyhedron;
+}
+
 }  // namespace
+
+CellKind polyhedron_kind(const SolidMesh<3>& mesh, index_t polyhedron) {
+  if (dynamic_cast<const TetrahedralSolid<3>*>(&mesh) != nullptr) return CellKind::tetrahedron;
+  return general_polyhedron_kind(mesh, polyhedron);
+}
+
+std::vector<CellKind> polyhedron_kinds(const SolidMesh<3>& mesh) {
+  if (dynamic_cast<const TetrahedralSolid<3>*>(&mesh) != nullptr) {
+    return std::vector<CellKind>(mesh.nb_polyhedra(), CellKind::tetrahedron);
+  }
+  std::vector<CellKind> kinds;
+  kinds.reserve(mesh.nb_polyhedra());
+  for (index_t p = 0; p < mesh.nb_polyhedra(); ++p) {
+    kinds.push_back(general_polyhedron_kind(mesh, p));
+  }
+  return kinds;
+}
 
 const std::vector<std::vector<local_index_t>>& cell_facets(CellKind kind) {
   switch (kind) {
@@ -73,29 +117,6 @@ const std::vector<std::vector<local_index_t>>& cell_facets(CellKind kind) {
     default:
       return no_facets;
   }
-}
-
-CellKind polyhedron_kind(const SolidMesh<3>& mesh, index_t polyhedron) {
-  if (dynamic_cast<const TetrahedralSolid<3>*>(&mesh) != nullptr) return CellKind::tetrahedron;
-  const auto nb_vertices = mesh.nb_polyhedron_vertices(polyhedron);
-  const auto nb_facets = mesh.nb_polyhedron_facets(polyhedron);
-  for (const auto& shape : shapes()) {
-    if (shape.nb_vertices != nb_vertices || shape.facets.size() != nb_facets) continue;
-    SortedFacets facets;
-    for (local_index_t f = 0; f < nb_facets; ++f) {
-      const PolyhedronFacet facet{polyhedron, f};
-      const auto size = mesh.nb_polyhedron_facet_vertices(facet);
-      if (size > 4) return CellKind::polyhedron;
-      std::array<local_index_t, 4> positions{};
-      for (local_index_t v = 0; v < size; ++v) {
-        positions[v] = mesh.polyhedron_facet_vertex_id({facet, v}).vertex_id;
-      }
-      facets.push_back(facet_key(positions, size));
-    }
-    std::sort(facets.begin(), facets.end());
-    return facets == shape.facets ? shape.kind : CellKind::polyhedron;
-  }
-  return CellKind::polyhedron;
 }
 
 }  // namespace veyra::internal

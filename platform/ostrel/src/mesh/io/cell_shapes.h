@@ -28,4 +28,7 @@ const std::vector<std::vector<local_index_t>>& cell_facets(CellKind kind);
 /// polyhedron otherwise.
 CellKind polyhedron_kind(const SolidMesh<3>& mesh, index_t polyhedron);
 
+/// polyhedron_kind of every polyhedron of the mesh, in order.
+std::vector<CellKind> polyhedron_kinds(const SolidMesh<3>& mesh);
+
 }  // namespace veyra::internal

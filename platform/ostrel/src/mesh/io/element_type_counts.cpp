@@ -42,8 +42,8 @@ ElementTypeCounts element_type_counts(const SurfaceMesh<D>& mesh) {
 
 ElementTypeCounts element_type_counts(const SolidMesh<3>& mesh) {
   std::array<index_t, 5> counts{};
-  for (index_t p = 0; p < mesh.nb_polyhedra(); ++p) {
-    switch (internal::polyhedron_kind(mesh, p)) {
+  for (const auto kind : internal::polyhedron_kinds(mesh)) {
+    switch (kind) {
       case internal::CellKind::tetrahedron:
         counts[0]++;
         break;

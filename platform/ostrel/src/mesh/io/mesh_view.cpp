@@ -124,12 +124,11 @@ MeshView make_mesh_view(const SolidMesh<3>& mesh) {
   view.element_dimension = 3;
   view.element_attributes = &mesh.polyhedron_attribute_manager();
   const auto nb = mesh.nb_polyhedra();
-  view.element_kinds.reserve(nb);
   view.element_ends.reserve(nb);
   view.element_vertices.reserve(4 * static_cast<std::size_t>(nb));
+  view.element_kinds = polyhedron_kinds(mesh);
   for (index_t p = 0; p < nb; ++p) {
-    const auto kind = polyhedron_kind(mesh, p);
-    view.element_kinds.push_back(kind);
+    const auto kind = view.element_kinds[p];
     for (local_index_t v = 0; v < mesh.nb_polyhedron_vertices(p); ++v) {
       view.element_vertices.push_back(mesh.polyhedron_vertex({p, v}));
     }

@@ -7,6 +7,7 @@
 
 #include <zlib.h>
 
+#include <ostrel/mesh/io/element_type_counts.h>
 #include <ostrel/mesh/io/read_mesh.h>
 #include <ostrel/mesh/io/read_msh_entities.h>
 #include <ostrel/mesh/io/write_mesh.h>
@@ -483,6 +484,18 @@ TEST(ReadMesh, FindsTheFormatFromTheContentAndReads2D) {
   expect_input_error([&] { read_mesh_from_buffer("hello", "unknown"); },
                      "unknown: unknown mesh format");
   expect_input_error([&] { read_mesh(data_file("missing.off")); }, "no such file");
+}
+
+TEST(ElementTypeCounts, NamesFixedCellsByTheirFacets) {
+  EXPECT_EQ(element_type_counts(*test::make_mixed_solid(true)),
+            (ElementTypeCounts{{"tetrahedron", 1}, {"hexahedron", 1}, {"prism", 1},
+                               {"pyramid", 1}, {"polyhedron", 1}}));
+  EXPECT_EQ(element_type_counts(*test::make_tetrahedral_solid()),
+            (ElementTypeCounts{{"tetrahedron", 48}}));
+  EXPECT_EQ(element_type_counts(*test::make_surface(false, true)),
+            (ElementTypeCounts{{"triangle", 2}, {"quadrangle", 2}, {"polygon", 1}}));
+  EXPECT_EQ(element_type_counts(*test::make_curve()), (ElementTypeCounts{{"edge", 5}}));
+  EXPECT_TRUE(element_type_counts(*test::make_point_set()).empty());
 }
 
 }  // namespace
