@@ -37,15 +37,13 @@ void split_vertex_fans(const SolidMesh<3>& mesh, SolidMeshBuilder<3>& builder, i
     for (auto slot = begin; slot < storage.end_facet(polyhedron); ++slot) {
       const auto locals = storage.facet_locals(slot);
       if (std::find(locals.begin(), locals.end(), local) == locals.end()) continue;
-      const auto entry =
-          mesh.polyhedron_adjacent_facet({polyhedron, static_cast<local_index_t>(slot - begin)});
-      if (!entry) continue;
-      // The matching facet has the same vertex set, so it holds the vertex too.
-      const auto other_corner = storage.first_corner(entry->polyhedron_id);
-      for (const auto other_local : storage.facet_locals(storage.facet_slot(*entry))) {
-        if (storage.vertices[other_corner + other_local] == vertex) {
-          fans.unite(i, position(other_corner + other_local));
-        }
+      const auto adjacent = storage.adjacents[slot];
+      if (adjacent == NO_ID) continue;
+      // The neighbour shares this facet, so it holds the vertex too: its corner at the vertex
+      // is found among its own corners, without looking the matching facet up.
+      for (auto other = storage.first_corner(adjacent); other < storage.end_corner(adjacent);
+           ++other) {
+        if (storage.vertices[other] == vertex) fans.unite(i, position(other));
       }
     }
   }
