@@ -32,8 +32,9 @@ veyra::BRep make_spheres(index_t nb_spheres, index_t subdivisions) {
   for (index_t s = 0; s < nb_spheres; ++s) {
     const Point<3> center{{3. * static_cast<double>(s / 2), 0., 0.}};
     const auto id = builder.add_surface();
+    const double radius = s % 2 ? 0.5 : 1.;
     builder.update_surface_mesh(model.surface(id),
-                                veyra::testing::make_sphere(subdivisions, center, s % 2 ? 0.5 : 1.));
+                                veyra::testing::make_sphere(subdivisions, center, radius));
   }
   return model;
 }

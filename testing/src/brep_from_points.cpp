@@ -41,10 +41,11 @@ BRepFromPoints::BRepFromPoints(BRep& model, std::vector<Point<3>> points)
 }
 
 uuid BRepFromPoints::add_surface(absl::Span<const PointChain> polygons) {
-  const bool triangulated = std::all_of(polygons.begin(), polygons.end(),
-                                        [](const PointChain& polygon) { return polygon.size() == 3; });
-  const auto id = triangulated ? builder_.add_surface(OstrelTriangulatedSurface<3>::impl_name_static())
-                               : builder_.add_surface();
+  const bool triangulated = std::all_of(
+      polygons.begin(), polygons.end(), [](const PointChain& polygon) { return polygon.size() == 3; });
+  const auto id = triangulated
+                      ? builder_.add_surface(OstrelTriangulatedSurface<3>::impl_name_static())
+                      : builder_.add_surface();
   const auto& surface = model_.surface(id);
   auto mesh = builder_.surface_mesh_builder(id);
   absl::flat_hash_map<index_t, index_t> vertices;

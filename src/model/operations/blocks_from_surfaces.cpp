@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <model/operations/blocks_from_surfaces.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -163,7 +164,8 @@ class BRepBlocksFinder::Impl {
       double volume = 0.;
       for (const auto& side : sides) {
         if (is_two_sided(side)) continue;
-        const auto surface_volume = region_signed_volume(surfaces_[side.surface]->mesh(), reference);
+        const auto surface_volume =
+            region_signed_volume(surfaces_[side.surface]->mesh(), reference);
         volume += side.side ? -surface_volume : surface_volume;
       }
       region_volumes_[region] = volume;
@@ -201,8 +203,9 @@ class BRepBlocksFinder::Impl {
         }
         continue;
       }
-      if (candidate0 != NO_ID) candidates_[candidate0].relationships.boundary_surfaces.push_back(id);
-      if (candidate1 != NO_ID) candidates_[candidate1].relationships.boundary_surfaces.push_back(id);
+      for (const auto candidate : {candidate0, candidate1}) {
+        if (candidate != NO_ID) candidates_[candidate].relationships.boundary_surfaces.push_back(id);
+      }
     }
     for (auto& candidate : candidates_) build_boundary_mesh(candidate);
     add_floating_surfaces();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <model/topology/brep_block_builder.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 

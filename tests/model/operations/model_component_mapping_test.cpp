@@ -122,7 +122,8 @@ TEST(BuildBRepComponentMapping, BlocksAreJudgedByTheirFirstPolyhedron) {
     const auto id = builder.add_block();
     auto mesh = builder.block_mesh_builder(id);
     const auto first = mesh->create_vertices(5);
-    const std::vector<std::vector<local_index_t>> facets{{0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {2, 3, 0}};
+    const std::vector<std::vector<local_index_t>> facets{
+        {0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {2, 3, 0}};
     mesh->create_polyhedron({first, first + 1, first + 2, first + 3}, facets);
     mesh->create_polyhedron({first + 1, first + 2, first + 3, first + 4}, facets);
     return id;
