@@ -1078,6 +1078,15 @@ class ModelValidator {
                      mesh.polyhedron_barycenter(polyhedron),
                      str_cat(name, " polyhedron ", polyhedron, " has a negative volume"));
       }
+      // An inner facet can only be an internal surface polygon when all its vertices are on the
+      // block's surfaces, which needs three of the polyhedron's vertices there: the inner facets
+      // of most polyhedra are skipped before any vertex of theirs is read.
+      const auto polyhedron_vertices = mesh.polyhedron_vertices(polyhedron);
+      const auto nb_on_surfaces = std::count_if(
+          polyhedron_vertices.begin(), polyhedron_vertices.end(), [&](index_t vertex) {
+            const auto unique = unique_vertex(unique_vertices, vertex);
+            return unique != NO_ID && on_surfaces[unique] == block_index;
+          });
       const auto nb_facets = mesh.nb_polyhedron_facets(polyhedron);
       for (local_index_t facet_id = 0; facet_id < nb_facets; ++facet_id) {
         const PolyhedronFacet facet{polyhedron, facet_id};
@@ -1091,10 +1100,9 @@ class ModelValidator {
                          str_cat(name, " polyhedron ", polyhedron, " facet ", int{facet_id}, " ",
                                  *message));
           }
+          if (nb_on_surfaces < 3) continue;
         }
         const auto vertices = mesh.polyhedron_facet_vertices(facet);
-        // An inner facet can only be an internal surface polygon when all its vertices are on
-        // the block's surfaces: most inner facets are skipped before any lookup.
         if (adjacent && std::any_of(vertices.begin(), vertices.end(), [&](index_t vertex) {
               const auto unique = unique_vertex(unique_vertices, vertex);
               return unique == NO_ID || on_surfaces[unique] != block_index;
@@ -1160,20 +1168,39 @@ class ModelValidator {
     }
   }
 
-  /// What is wrong with the adjacency across `facet`, if anything.
+  /// What is wrong with the adjacency across `facet`, if anything: the neighbour must point
+  /// back through a facet on the same vertices. The vertices are compared once per pair of
+  /// adjacent polyhedra, from the smaller one; from the larger one, only the pointer back is
+  /// looked for.
   std::optional<std::string> adjacency_fault(const SolidMesh<3>& mesh,
                                              const PolyhedronFacet& facet,
                                              index_t adjacent) const {
     if (adjacent >= mesh.nb_polyhedra()) {
       return str_cat("is adjacent to polyhedron ", adjacent, ", which does not exist");
     }
-    const auto across = mesh.polyhedron_adjacent_facet(facet);
-    if (!across) return str_cat("is adjacent to polyhedron ", adjacent, ", which lacks the facet");
-    const auto back = mesh.polyhedron_adjacent(*across);
-    if (!back || *back != facet.polyhedron_id) {
+    const bool compare_vertices = facet.polyhedron_id < adjacent;
+    PolyhedronFacetVertices vertices;
+    if (compare_vertices) vertices = mesh.polyhedron_facet_vertices(facet);
+    bool points_back = false;
+    const auto nb_facets = mesh.nb_polyhedron_facets(adjacent);
+    for (local_index_t other = 0; other < nb_facets; ++other) {
+      const PolyhedronFacet across{adjacent, other};
+      if (mesh.polyhedron_adjacent(across) != facet.polyhedron_id) continue;
+      points_back = true;
+      if (!compare_vertices) return std::nullopt;
+      const auto across_vertices = mesh.polyhedron_facet_vertices(across);
+      if (across_vertices.size() == vertices.size() &&
+          std::all_of(vertices.begin(), vertices.end(), [&](index_t vertex) {
+            return std::find(across_vertices.begin(), across_vertices.end(), vertex) !=
+                   across_vertices.end();
+          })) {
+        return std::nullopt;
+      }
+    }
+    if (!points_back) {
       return str_cat("is adjacent to polyhedron ", adjacent, ", which is not adjacent back");
     }
-    return std::nullopt;
+    return str_cat("is adjacent to polyhedron ", adjacent, ", which lacks the facet");
   }
 
   /// The canonical cycle of the vertices' unique vertices; false when one is untied.
