@@ -21,6 +21,9 @@ class Command {
   /// Runs the command once the command line is parsed. Failures are thrown: an
   /// OstrelException of TYPE input for bad input, anything else for internal failures.
   virtual void run() = 0;
+  /// The program's exit code after run() returned: 0 unless the command found something to
+  /// report through it (validate: 3 when the model has problems).
+  virtual int exit_code() const { return 0; }
 };
 
 using CommandFactory = std::unique_ptr<Command> (*)();

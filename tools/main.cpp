@@ -2,7 +2,8 @@
 // veyra: the command-line front end of the library. Global options set the log level, the
 // thread count and the id seed; each subcommand is a Command registered in commands/.
 // Exit codes: 0 success, 1 bad input (malformed or missing files, command-line misuse),
-// 2 internal failure. Errors go to stderr as one line, without a stack dump.
+// 2 internal failure, 3 a model with problems (validate). Errors go to stderr as one line,
+// without a stack dump.
 #include <cstdint>
 #include <exception>
 #include <iostream>
@@ -79,7 +80,7 @@ int run(int argc, char** argv) {
   for (auto& [subcommand, command] : commands) {
     if (subcommand->parsed()) {
       command->run();
-      return exit_success;
+      return command->exit_code();
     }
   }
   std::cout << program.help();

@@ -16,9 +16,13 @@
 #include <ostrel/basic/str_cat.h>
 #include <ostrel/mesh/io/element_type_counts.h>
 #include <ostrel/mesh/io/read_mesh.h>
+#include <ostrel/mesh/point_set_builder.h>
 #include <ostrel/model/brep_builder.h>
+#include <ostrel/model/section_builder.h>
 #include <ostrel/model/io/brep_io.h>
 #include <ostrel/model/io/section_io.h>
+
+#include <veyra_testing/model_generators.h>
 
 #include "model/model_fixtures.h"
 
@@ -86,7 +90,7 @@ std::string shell_quoted(const fs::path& path) { return str_cat("\"", path.strin
 TEST_F(VeyraProgram, EveryCommandHasHelp) {
   const auto help = run("--help");
   EXPECT_EQ(help.exit_code, 0);
-  for (const auto* command : {"info", "convert"}) {
+  for (const auto* command : {"info", "convert", "validate"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const auto command_help = run(str_cat(command, " --help"));
     EXPECT_EQ(command_help.exit_code, 0) << command;
@@ -190,6 +194,9 @@ TEST_F(VeyraProgram, BadInputExitsWithOneAndAOneLineMessage) {
       {"info", "file is required"},
       {"frobnicate", "frobnicate"},
       {"info --dimension 4 x.msh", "--dimension"},
+      {str_cat("validate ", shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "tet_box.msh")),
+       "Not a model file"},
+      {str_cat("validate ", shell_quoted(file("missing.tq_sctn"))), "missing.tq_sctn"},
   };
   for (const auto& test_case : cases) {
     SCOPED_TRACE(test_case.arguments);
@@ -268,6 +275,53 @@ TEST_F(VeyraProgram, InfoAndConvertDescribeAndExportNativeModels) {
   const auto corrupt = run(str_cat("info ", shell_quoted(file("corrupt.tq_brep"))));
   EXPECT_EQ(corrupt.exit_code, 1);
   EXPECT_NE(corrupt.err.find("veyra: error: "), std::string::npos) << corrupt.err;
+}
+
+TEST_F(VeyraProgram, ValidateReportsTheProblemsOfNativeModels) {
+  const auto box = testing::make_box_brep(2, 2, 2, Point<3>{{0, 0, 0}}, Point<3>{{1, 1, 1}});
+  const auto valid_file = file("box.tq_brep");
+  save_brep(box.brep, valid_file);
+  const auto valid_text = run(str_cat("validate ", shell_quoted(valid_file)));
+  EXPECT_EQ(valid_text.exit_code, 0) << valid_text.err;
+  EXPECT_EQ(valid_text.out, str_cat(valid_file, ": BRep is valid, 0 errors, 0 warnings\n"));
+  const auto valid_json = run(str_cat("validate --json ", shell_quoted(valid_file)));
+  EXPECT_EQ(valid_json.exit_code, 0);
+  EXPECT_EQ(nlohmann::ordered_json::parse(valid_json.out),
+            nlohmann::ordered_json({{"file", valid_file},
+                                    {"kind", "BRep"},
+                                    {"valid", true},
+                                    {"errors", 0},
+                                    {"warnings", 0},
+                                    {"problems", nlohmann::ordered_json::array()}}));
+
+  // A corner with a second point: the point is untied and the corner has two vertices.
+  auto squares = testing::make_two_squares_section(1);
+  SectionBuilder{squares.section}.corner_mesh_builder(squares.corners[2])->create_point(
+      Point<2>{{3, 0}});
+  const auto corner = squares.corners[2].string();
+  const auto invalid_file = file("squares.tq_sctn");
+  save_section(squares.section, invalid_file);
+  const auto invalid_text = run(str_cat("validate ", shell_quoted(invalid_file)));
+  EXPECT_EQ(invalid_text.exit_code, 3) << invalid_text.err;
+  EXPECT_EQ(invalid_text.out,
+            str_cat(invalid_file, ": Section is not valid, 2 errors, 0 warnings\n",
+                    "error untied_vertex: Corner ", corner,
+                    " vertex 1 is tied to no unique vertex at 3 0\n",
+                    "error corner_vertex_count: Corner ", corner, " has 2 vertices, not 1 at 2 0\n"));
+  const auto invalid_json = run(str_cat("validate --json ", shell_quoted(invalid_file)));
+  EXPECT_EQ(invalid_json.exit_code, 3);
+  const auto json = nlohmann::ordered_json::parse(invalid_json.out);
+  EXPECT_EQ(json["valid"], false);
+  EXPECT_EQ(json["errors"], 2);
+  ASSERT_EQ(json["problems"].size(), 2u);
+  EXPECT_EQ(json["problems"][0], nlohmann::ordered_json::parse(str_cat(R"({
+      "kind": "untied_vertex", "severity": "error",
+      "message": "Corner )", corner, R"( vertex 1 is tied to no unique vertex",
+      "components": [{"type": "Corner", "id": ")", corner, R"("}],
+      "elements": [{"type": "vertex", "component": ")", corner, R"(", "index": 1}],
+      "point": [3.0, 0.0]})")));
+  EXPECT_EQ(json["problems"][1]["kind"], "corner_vertex_count");
+  EXPECT_EQ(json["problems"][1]["elements"], nlohmann::ordered_json::array());
 }
 
 }  // namespace
