@@ -37,7 +37,7 @@ nlohmann::ordered_json problem_json(const ValidationProblem<D>& problem) {
       entry["component"] = element.component.string();
     }
     entry["index"] = element.index;
-    if (element.local != NO_LID) entry["local"] = element.local;
+    if (element.local != NO_LID) entry["local"] = static_cast<int>(element.local);
     elements.push_back(std::move(entry));
   }
   if (problem.point) {

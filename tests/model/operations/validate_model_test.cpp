@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -137,10 +138,15 @@ Section make_section_with_cut_line() {
   return model;
 }
 
-// The unit square of two triangles bounded by one line that runs around it, from its corner at
-// the origin back to it (two line vertices on the corner's unique vertex), or, without corner,
-// as a loop.
-Section make_section_with_closed_line(bool closes_on_corner) {
+enum struct ClosedLine {
+  chain_on_corner,   // a chain from a corner at the origin back to it
+  loop_with_corner,  // a loop with a corner on one of its vertices
+  loop,              // a loop without corner
+};
+
+// The unit square of two triangles bounded by one line that runs around it.
+Section make_section_with_closed_line(ClosedLine kind) {
+  const bool closes_on_corner = kind == ClosedLine::chain_on_corner;
   Section model;
   SectionBuilder builder{model};
   builder.create_unique_vertices(4);
@@ -158,7 +164,7 @@ Section make_section_with_closed_line(bool closes_on_corner) {
   for (index_t v = 0; v < line.mesh().nb_vertices(); ++v) {
     builder.set_unique_vertex({line.component_id(), v}, v % 4);
   }
-  if (closes_on_corner) {
+  if (kind != ClosedLine::loop) {
     const auto corner = add_point_corner(model, builder, points[0], 0);
     builder.add_corner_line_boundary_relationship(model.corner(corner), line);
   }
@@ -257,11 +263,12 @@ TEST_F(ValidateModel, AllowedDoubleTiesGiveEmptyReports) {
   const auto cut_report = validate_section(cut);
   EXPECT_TRUE(cut_report.problems.empty()) << validation_report_text(cut_report);
 
-  for (const bool closes_on_corner : {true, false}) {
-    const auto closed = make_section_with_closed_line(closes_on_corner);
+  for (const auto kind :
+       {ClosedLine::chain_on_corner, ClosedLine::loop_with_corner, ClosedLine::loop}) {
+    const auto closed = make_section_with_closed_line(kind);
     const auto closed_report = validate_section(closed);
     EXPECT_TRUE(closed_report.problems.empty())
-        << closes_on_corner << "\n" << validation_report_text(closed_report);
+        << static_cast<int>(kind) << "\n" << validation_report_text(closed_report);
   }
 
   const auto internal = make_brep_with_internal_surface();
@@ -271,7 +278,7 @@ TEST_F(ValidateModel, AllowedDoubleTiesGiveEmptyReports) {
 
 TEST_F(ValidateModel, DoubleTiesOutsideTheAllowedPlacesAreReported) {
   // A line whose two ends share a unique vertex without a corner there.
-  auto closed = make_section_with_closed_line(true);
+  auto closed = make_section_with_closed_line(ClosedLine::chain_on_corner);
   {
     SectionBuilder builder{closed};
     builder.remove_corner(*closed.corners().begin());
@@ -287,6 +294,19 @@ TEST_F(ValidateModel, DoubleTiesOutsideTheAllowedPlacesAreReported) {
                               unique_vertex_of(squares.section, surface, 0));
   }
   EXPECT_TRUE(has_kind(validate_section(squares.section), Kind::unique_vertex_tied_twice));
+}
+
+TEST_F(ValidateModel, ClosedLineWithTwoCornersIsReported) {
+  auto model = make_section_with_closed_line(ClosedLine::loop_with_corner);
+  {
+    SectionBuilder builder{model};
+    const auto corner = add_point_corner(model, builder, Point<2>{{1, 1}}, 2);
+    builder.add_corner_line_boundary_relationship(model.corner(corner), *model.lines().begin());
+  }
+  const auto report = validate_section(model);
+  EXPECT_EQ(kind_names(report), (std::set<std::string_view>{"line_corner_not_at_end",
+                                                            "line_inner_vertex_on_corner"}))
+      << validation_report_text(report);
 }
 
 // ---- Broken models --------------------------------------------------------------------------
@@ -597,6 +617,90 @@ TEST_F(ValidateModel, ProblemLinesAndNames) {
   }
   EXPECT_EQ(names.size(), static_cast<std::size_t>(Kind::check_aborted) + 1);
   EXPECT_FALSE(names.contains("unknown"));
+}
+
+// Random edits of meshes, ties and relations, each of which the builders accept: however
+// broken the result, the checker reports problems, never throws and never stops a check.
+TEST_F(ValidateModel, RandomlyBrokenModelsNeverThrow) {
+  std::mt19937 random{20240611};
+  const auto pick = [&](index_t size) {
+    return std::uniform_int_distribution<index_t>{0, size - 1}(random);
+  };
+  const auto edit_brep = [&](testing::BoxBRep& box, BRepBuilder& builder) {
+    auto& model = box.brep;
+    const auto& surface = model.surface(box.surfaces[pick(6)]);
+    const auto& surface_mesh = surface.mesh();
+    const auto& block = model.block(box.block);
+    const auto& solid = block.mesh();
+    switch (pick(9)) {
+      case 0:
+        builder.surface_mesh_builder(surface.id())
+            ->set_polygon_adjacent({pick(surface_mesh.nb_polygons()),
+                                    static_cast<local_index_t>(pick(3))},
+                                   pick(surface_mesh.nb_polygons()));
+        break;
+      case 1:
+        builder.block_mesh_builder(block.id())
+            ->set_polyhedron_adjacent({pick(solid.nb_polyhedra()),
+                                       static_cast<local_index_t>(pick(4))},
+                                      pick(solid.nb_polyhedra()));
+        break;
+      case 2:
+        builder.block_mesh_builder(block.id())
+            ->set_polyhedron_vertex({pick(solid.nb_polyhedra()),
+                                     static_cast<local_index_t>(pick(4))},
+                                    pick(solid.nb_vertices()));
+        break;
+      case 3:
+        builder.surface_mesh_builder(surface.id())
+            ->set_polygon_vertex({pick(surface_mesh.nb_polygons()),
+                                  static_cast<local_index_t>(pick(3))},
+                                 pick(surface_mesh.nb_vertices()));
+        break;
+      case 4:
+        builder.set_unique_vertex({block.component_id(), pick(solid.nb_vertices())},
+                                  pick(model.nb_unique_vertices()));
+        break;
+      case 5: {
+        std::vector<bool> to_delete(solid.nb_polyhedra(), false);
+        to_delete[pick(solid.nb_polyhedra())] = true;
+        builder.block_mesh_builder(block.id())->delete_polyhedra(to_delete);
+        break;
+      }
+      case 6:
+        builder.remove_relation(box.lines[pick(12)], box.surfaces[pick(6)]);
+        break;
+      case 7:
+        builder.add_internal_relation(model.line(box.lines[pick(12)]).component_id(),
+                                      model.surface(box.surfaces[pick(6)]).component_id());
+        break;
+      default: {
+        const auto& line_id = box.lines[pick(12)];
+        auto line = builder.line_mesh_builder(line_id);
+        const auto& line_mesh = model.line(line_id).mesh();
+        line->create_edge(pick(line_mesh.nb_vertices()), pick(line_mesh.nb_vertices()));
+        break;
+      }
+    }
+  };
+  for (int run = 0; run < 150; ++run) {
+    SCOPED_TRACE(run);
+    auto box = unit_box(2);
+    {
+      BRepBuilder builder{box.brep};
+      for (index_t edit = 0, nb = 1 + pick(4); edit < nb; ++edit) {
+        try {
+          edit_brep(box, builder);
+        } catch (const OstrelException&) {
+          // The builder refused the edit; the model stays as it was.
+        }
+      }
+    }
+    ValidationReport<3> report;
+    EXPECT_NO_THROW(report = validate_brep(box.brep));
+    // A framework error inside a check would mean an unguarded lookup.
+    EXPECT_FALSE(has_kind(report, Kind::check_aborted)) << validation_report_text(report);
+  }
 }
 
 TEST_F(ValidateModel, ExpectValidPassesOnValidModels) {
