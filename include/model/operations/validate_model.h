@@ -86,8 +86,9 @@ class Section;
 ///
 /// Never throws on a model that loaded: every index and lookup is guarded, and a framework error
 /// raised inside one check becomes a check_aborted problem. A component with many problems of
-/// one kind gets the first 20 of them, then one more problem of that kind counting the rest.
-/// Runs in time linear in the size of the meshes.
+/// one kind gets the first 20 of them, then one more problem of that kind counting the rest (at
+/// the end of the report). Single-threaded; the time grows with the size of the meshes as a sort
+/// of each line's edges and hash lookups of polygons and border facets do.
 ValidationReport<3> validate_brep(const BRep& model);
 
 /// The checks of validate_brep that apply to a Section.

@@ -112,7 +112,9 @@ template <index_t D>
 struct ValidationReport {
   /// In the order the checks run: unique vertices, corners, lines, surfaces, blocks,
   /// relationships, model boundaries; within each, components in model order and elements
-  /// ascending. The same model always gives the same report.
+  /// ascending. Last come the problems that count what was not listed, for the components that
+  /// had more problems of one kind than the checker lists. The same model always gives the same
+  /// report.
   std::vector<ValidationProblem<D>> problems;
 
   /// No problem other than warnings.
