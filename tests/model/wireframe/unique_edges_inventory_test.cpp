@@ -41,6 +41,41 @@ TEST(UniqueEdgesInventory, EdgesIndexedByFirstInsertionWhateverTheOrderOfTheirEn
   EXPECT_EQ(inventory.find_or_insert_edge({1, 2}), (std::pair<index_t, bool>{0, true}));
 }
 
+// The apex of a large fan starts more edges than a vertex chains; untied ends (NO_ID) have no
+// vertex to chain under. Every edge must still be found once, from either end.
+TEST(UniqueEdgesInventory, FanApexAndUntiedEnds) {
+  UniqueEdgesInventory inventory;
+  inventory.reserve(0, 0, 4);
+  constexpr index_t nb_spokes = 50;
+  std::vector<std::array<index_t, 2>> expected;
+  for (index_t spoke = 1; spoke <= nb_spokes; ++spoke) {
+    expected.push_back({0, spoke});
+    if (spoke > 1) expected.push_back({spoke - 1, spoke});
+  }
+  expected.push_back({NO_ID, NO_ID});
+  expected.push_back({7, NO_ID});
+  for (index_t edge = 0; edge < expected.size(); ++edge) {
+    const auto& [low, high] = expected[edge];
+    EXPECT_EQ(inventory.find_or_insert_edge({high, low}), (std::pair<index_t, bool>{edge, true}));
+  }
+  ASSERT_EQ(inventory.nb_edges(), expected.size());
+  for (index_t edge = 0; edge < expected.size(); ++edge) {
+    const auto& [low, high] = expected[edge];
+    EXPECT_EQ(inventory.edge_unique_vertices(edge), expected[edge]);
+    EXPECT_EQ(inventory.edge_index({low, high}), std::optional<index_t>{edge});
+    EXPECT_EQ(inventory.find_or_insert_edge({low, high}), (std::pair<index_t, bool>{edge, false}));
+  }
+  EXPECT_FALSE(inventory.edge_index({0, nb_spokes + 1}));
+  EXPECT_FALSE(inventory.edge_index({1, 3}));
+  EXPECT_FALSE(inventory.edge_index({8, NO_ID}));
+  EXPECT_FALSE(inventory.edge_index({1000, 1001}));
+  inventory.clear();
+  EXPECT_FALSE(inventory.edge_index({0, 1}));
+  EXPECT_EQ(inventory.find_or_insert_edge({0, 30}), (std::pair<index_t, bool>{0, true}));
+  EXPECT_EQ(inventory.find_or_insert_edge({0, 31}), (std::pair<index_t, bool>{1, true}));
+  EXPECT_EQ(inventory.edge_index({30, 0}), std::optional<index_t>{0});
+}
+
 TEST(UniqueEdgesInventory, ListsKeepInsertionOrderPerEdge) {
   UniqueEdgesInventory inventory;
   const auto surface_a = uuid{};
