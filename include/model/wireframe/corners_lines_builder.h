@@ -19,6 +19,9 @@
 
 namespace veyra::detail {
 
+template <typename Model>
+class WireframeEditor;
+
 /// Base of the builders that create corners and lines (Model is BRep or Section).
 ///
 /// A subclass fills the wireframe in build_wireframe_step(), registering each place under a
@@ -131,6 +134,9 @@ class CornersLinesBuilder {
   ModelBuilder& model_builder();
 
  private:
+  // The topology engine's steps edit the wireframe from outside the subclasses.
+  friend class WireframeEditor<Model>;
+
   class Impl;
   std::unique_ptr<Impl> impl_;
 };

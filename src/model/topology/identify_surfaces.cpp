@@ -1,0 +1,563 @@
+// SPDX-License-Identifier: MIT
+#include <model/topology/identify_surfaces.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <absl/container/flat_hash_map.h>
+#include <absl/container/flat_hash_set.h>
+#include <absl/container/inlined_vector.h>
+
+#include <ostrel/basic/logger.h>
+#include <ostrel/basic/ostrel_exception.h>
+#include <ostrel/basic/str_cat.h>
+#include <ostrel/mesh/graph.h>
+#include <ostrel/mesh/graph_builder.h>
+#include <ostrel/mesh/graph_identifier.h>
+#include <ostrel/mesh/repair_polygon_orientations.h>
+#include <ostrel/mesh/surface_identifier.h>
+#include <ostrel/mesh/surface_mesh_builder.h>
+#include <ostrel/model/brep.h>
+#include <ostrel/model/component_mesh_polygons.h>
+#include <ostrel/model/repair_non_manifold_vertices.h>
+#include <ostrel/model/section.h>
+#include <ostrel/model/split_along_surface_mesh_borders.h>
+#include <model/common/library.h>
+#include <model/operations/component_merge.h>
+#include <model/topology/line_surface_relationships.h>
+#include <model/wireframe/unique_edges_inventory.h>
+
+#include "polygon_cycle_table.h"
+#include "unique_edge_line.h"
+
+namespace veyra {
+namespace internal {
+namespace {
+
+// The unique vertex of every vertex of the surface, NO_ID where untied. A copy: the framework's
+// span is invalidated by the ties the passes make while they read it.
+template <typename Model>
+std::vector<index_t> surface_unique_vertices(const Model& model, const Surface<Model::dim>& surface) {
+  const auto tied = model.component_unique_vertices(surface.id());
+  std::vector<index_t> result(surface.mesh().nb_vertices(), NO_ID);
+  std::copy_n(tied.begin(), std::min<std::size_t>(tied.size(), result.size()), result.begin());
+  return result;
+}
+
+template <typename Model>
+std::string surface_text(const Surface<Model::dim>& surface) {
+  const auto name = surface.name();
+  return str_cat(name ? std::string{*name} : surface.id().string(), " ", surface.id().string());
+}
+
+// Polygon corners of each vertex of a surface being copied, in creation order: the lookup that
+// relates a new surface to its lines before its polygons know their neighbours.
+class CornersRecord {
+ public:
+  void add(index_t vertex, const PolygonVertex& corner) { corners_.emplace_back(vertex, corner); }
+
+  // Sorts the record by vertex (stable: corners keep their creation order).
+  void finalize(index_t nb_vertices) {
+    offsets_.assign(nb_vertices + 1, 0);
+    for (const auto& [vertex, corner] : corners_) ++offsets_[vertex + 1];
+    for (index_t v = 0; v < nb_vertices; ++v) offsets_[v + 1] += offsets_[v];
+    sorted_.resize(corners_.size());
+    auto next = offsets_;
+    for (const auto& [vertex, corner] : corners_) sorted_[next[vertex]++] = corner;
+    corners_.clear();
+    corners_.shrink_to_fit();
+  }
+
+  absl::Span<const PolygonVertex> corners(index_t vertex) const {
+    return absl::MakeConstSpan(sorted_).subspan(offsets_[vertex],
+                                                offsets_[vertex + 1] - offsets_[vertex]);
+  }
+
+ private:
+  std::vector<std::pair<index_t, PolygonVertex>> corners_;
+  std::vector<index_t> offsets_;
+  std::vector<PolygonVertex> sorted_;
+};
+
+template <typename Model>
+class SurfacePass {
+  static constexpr index_t D = Model::dim;
+  using Builder = typename Model::Builder;
+
+ public:
+  SurfacePass(const Model& model, Builder& builder,
+              const detail::CornersLinesBuilder<Model>& corners_lines,
+              ModelMappings<Model>& mappings, absl::Span<const uuid> old_surfaces)
+      : model_(model),
+        builder_(builder),
+        corners_lines_(corners_lines),
+        mappings_(mappings),
+        old_surfaces_(old_surfaces.begin(), old_surfaces.end()),
+        surface_mapping_(mappings.component_mappings.at(Surface<D>::component_type_static())) {}
+
+  void run(bool merge_components) {
+    split_along_lines();
+    for (const auto& group : find_duplicated_components(model_, model_.surfaces())) {
+      merge_duplicated_surfaces(group);
+    }
+    if (merge_components) isolate_repeated_polygons();
+    for (const auto& group : group_surfaces_from_common_polygon_edges(
+             build_border_edges_inventory())) {
+      merge_surface_group(group);
+    }
+    split_surfaces_on_internal_lines(model_, builder_, mappings_.mesh_vertices.surfaces);
+  }
+
+ private:
+  std::optional<uuid> line_on(index_t unique_vertex0, index_t unique_vertex1) const {
+    return detail::unique_edge_line(corners_lines_, {unique_vertex0, unique_vertex1});
+  }
+
+  void map_vertex(const uuid& old_surface, index_t old_vertex, const uuid& new_surface,
+                  index_t new_vertex) {
+    map_old_to_new_mesh_vertices({old_surface, old_vertex}, {new_surface, new_vertex},
+                                 mappings_.mesh_vertices.surfaces, old_surfaces_);
+  }
+
+  void map_polygon(const uuid& old_surface, index_t old_polygon, const uuid& new_surface,
+                   index_t new_polygon) {
+    map_old_to_new_mesh_elements({old_surface, old_polygon}, {new_surface, new_polygon},
+                                 mappings_.mesh_elements.surfaces, old_surfaces_);
+  }
+
+  void remove_surface(const uuid& id) { builder_.remove_surface(model_.surface(id)); }
+
+  // ---- Split along lines ----
+
+  void split_along_lines() {
+    std::vector<uuid> surfaces;
+    for (const auto& surface : model_.surfaces()) surfaces.push_back(surface.id());
+    for (const auto& id : surfaces) {
+      detail::add_line_surface_relationships(model_, builder_, corners_lines_, id);
+    }
+    std::vector<uuid> replaced;
+    for (const auto& id : surfaces) {
+      const auto& surface = model_.surface(id);
+      cut_adjacencies_along_lines(surface);
+      SurfaceIdentifier<D> identifier{surface.mesh()};
+      identifier.identify_polygons();
+      const auto groups = identifier.identified_connected_polygons();
+      if (groups.size() == 1) continue;
+      for (const auto& group : groups) create_surface_from_polygons(surface, group);
+      replaced.push_back(id);
+    }
+    for (const auto& id : replaced) remove_surface(id);
+  }
+
+  // Recomputes the adjacencies, then unlinks the two polygons on each side of a line edge.
+  void cut_adjacencies_along_lines(const Surface<D>& surface) {
+    const auto& mesh = surface.mesh();
+    auto mesh_builder = builder_.surface_mesh_builder(surface.id());
+    mesh_builder->compute_polygon_adjacencies();
+    const auto unique_vertices = surface_unique_vertices(model_, surface);
+    for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+      const auto vertices = mesh.polygon_vertices(polygon);
+      const auto nb_vertices = static_cast<local_index_t>(vertices.size());
+      for (local_index_t edge = 0; edge < nb_vertices; ++edge) {
+        const PolygonEdge polygon_edge{polygon, edge};
+        const auto adjacent = mesh.polygon_adjacent_edge(polygon_edge);
+        if (!adjacent) continue;
+        if (!line_on(unique_vertices[vertices[edge]],
+                     unique_vertices[vertices[(edge + 1) % nb_vertices]])) {
+          continue;
+        }
+        mesh_builder->unset_polygon_adjacent(polygon_edge);
+        mesh_builder->unset_polygon_adjacent(*adjacent);
+      }
+    }
+  }
+
+  // A new surface holding one group of polygons of `old_surface`, with its own vertices.
+  void create_surface_from_polygons(const Surface<D>& old_surface,
+                                    const std::vector<index_t>& polygons) {
+    const auto& old_id = old_surface.id();
+    const auto& old_mesh = old_surface.mesh();
+    const auto new_id = builder_.add_surface(old_surface.mesh_type());
+    transfer_surface_metadata(model_, builder_, new_id, {old_id});
+    surface_mapping_.map(old_id, new_id);
+
+    const auto& new_surface = model_.surface(new_id);
+    const ComponentID new_component = new_surface.component_id();
+    auto mesh_builder = builder_.surface_mesh_builder(new_id);
+    mesh_builder->reserve_polygons(static_cast<index_t>(polygons.size()));
+    const auto unique_vertices = surface_unique_vertices(model_, old_surface);
+    std::vector<index_t> vertex_old2new(old_mesh.nb_vertices(), NO_ID);
+    std::vector<index_t> polygon_old2new(old_mesh.nb_polygons(), NO_ID);
+    CornersRecord record;
+    PolygonVertices new_vertices;
+    for (const auto polygon : polygons) {
+      new_vertices.clear();
+      for (const auto vertex : old_mesh.polygon_vertices(polygon)) {
+        auto& new_vertex = vertex_old2new[vertex];
+        if (new_vertex == NO_ID) {
+          new_vertex = mesh_builder->create_point(old_mesh.point(vertex));
+          if (unique_vertices[vertex] != NO_ID) {
+            builder_.set_unique_vertex({new_component, new_vertex}, unique_vertices[vertex]);
+          }
+          map_vertex(old_id, vertex, new_id, new_vertex);
+        }
+        new_vertices.push_back(new_vertex);
+      }
+      const auto new_polygon = mesh_builder->create_polygon(new_vertices);
+      polygon_old2new[polygon] = new_polygon;
+      map_polygon(old_id, polygon, new_id, new_polygon);
+      for (local_index_t corner = 0; corner < new_vertices.size(); ++corner) {
+        record.add(new_vertices[corner], {new_polygon, corner});
+      }
+    }
+    const auto& new_mesh = new_surface.mesh();
+    new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(),
+                                               vertex_old2new);
+    new_mesh.polygon_attribute_manager().import(old_mesh.polygon_attribute_manager(),
+                                                polygon_old2new);
+    record.finalize(new_mesh.nb_vertices());
+
+    detail::add_line_surface_relationships(
+        model_, builder_, corners_lines_, new_id,
+        [&](index_t unique_vertex, std::vector<PolygonVertex>& corners) {
+          corners.clear();
+          for (const auto vertex : model_.component_mesh_vertices(unique_vertex, new_id)) {
+            const auto listed = record.corners(vertex);
+            corners.insert(corners.end(), listed.begin(), listed.end());
+          }
+        });
+    transfer_relationships(model_, builder_, old_surface, new_surface);
+  }
+
+  // ---- Duplicated surfaces ----
+
+  void merge_duplicated_surfaces(const std::vector<uuid>& group) {
+    const auto& first = model_.surface(group.front());
+    const auto new_id = builder_.add_surface(first.mesh_type());
+    const auto& new_surface = model_.surface(new_id);
+    builder_.update_surface_mesh(new_surface, first.mesh().clone());
+
+    const auto unique_vertices = surface_unique_vertices(model_, first);
+    const ComponentID new_component = new_surface.component_id();
+    for (index_t vertex = 0; vertex < unique_vertices.size(); ++vertex) {
+      if (unique_vertices[vertex] != NO_ID) {
+        builder_.set_unique_vertex({new_component, vertex}, unique_vertices[vertex]);
+      }
+    }
+    for (const auto& old_id : group) {
+      for (index_t vertex = 0; vertex < unique_vertices.size(); ++vertex) {
+        if (unique_vertices[vertex] == NO_ID) continue;
+        const auto old_vertices = model_.component_mesh_vertices(unique_vertices[vertex], old_id);
+        if (!old_vertices.empty()) map_vertex(old_id, old_vertices.front(), new_id, vertex);
+      }
+    }
+    repair_non_manifold_vertices(model_, builder_, new_surface);
+
+    // Each old polygon goes to the new polygon on the same unique vertices.
+    detail::PolygonCycleTable cycles;
+    std::vector<index_t> polygon_of_cycle;
+    const auto& new_mesh = new_surface.mesh();
+    for (index_t polygon = 0; polygon < new_mesh.nb_polygons(); ++polygon) {
+      if (cycles.find_or_insert(polygon_unique_vertices(model_, new_surface, polygon)).second) {
+        polygon_of_cycle.push_back(polygon);
+      }
+    }
+    for (const auto& old_id : group) {
+      const auto& old_surface = model_.surface(old_id);
+      for (index_t polygon = 0; polygon < old_surface.mesh().nb_polygons(); ++polygon) {
+        const auto [cycle, inserted] =
+            cycles.find_or_insert(polygon_unique_vertices(model_, old_surface, polygon));
+        if (inserted) {
+          polygon_of_cycle.push_back(NO_ID);
+          continue;
+        }
+        if (polygon_of_cycle[cycle] != NO_ID) {
+          map_polygon(old_id, polygon, new_id, polygon_of_cycle[cycle]);
+        }
+      }
+    }
+
+    transfer_surface_metadata(model_, builder_, new_id, group);
+    detail::transfer_line_surface_relationships(model_, builder_, new_id, {group.front()});
+    for (const auto& old_id : group) {
+      surface_mapping_.map(old_id, new_id);
+      remove_surface(old_id);
+    }
+  }
+
+  // ---- Repeated polygons ----
+
+  // Every polygon whose unique vertices occur more than once in the model (in two surfaces or
+  // twice in one) is unlinked from its neighbours, on both sides of each of its edges.
+  void isolate_repeated_polygons() {
+    index_t nb_polygons = 0;
+    for (const auto& surface : model_.surfaces()) nb_polygons += surface.mesh().nb_polygons();
+    detail::PolygonCycleTable cycles;
+    cycles.reserve(nb_polygons, 3 * nb_polygons);
+    std::vector<index_t> cycle_of_polygon;
+    cycle_of_polygon.reserve(nb_polygons);
+    std::vector<index_t> nb_occurrences;
+    PolygonVertices cycle;
+    for (const auto& surface : model_.surfaces()) {
+      const auto& mesh = surface.mesh();
+      const auto unique_vertices = model_.component_unique_vertices(surface.id());
+      for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+        cycle.clear();
+        for (const auto vertex : mesh.polygon_vertices(polygon)) {
+          cycle.push_back(vertex < unique_vertices.size() ? unique_vertices[vertex] : NO_ID);
+        }
+        const auto [id, inserted] = cycles.find_or_insert(cycle);
+        if (inserted) nb_occurrences.push_back(0);
+        ++nb_occurrences[id];
+        cycle_of_polygon.push_back(id);
+      }
+    }
+    index_t next = 0;
+    for (const auto& surface : model_.surfaces()) {
+      const auto& mesh = surface.mesh();
+      std::unique_ptr<SurfaceMeshBuilder<D>> mesh_builder;
+      for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+        if (nb_occurrences[cycle_of_polygon[next++]] < 2) continue;
+        if (!mesh_builder) mesh_builder = builder_.surface_mesh_builder(surface.id());
+        for (local_index_t edge = 0; edge < mesh.nb_polygon_edges(polygon); ++edge) {
+          const PolygonEdge polygon_edge{polygon, edge};
+          if (const auto adjacent = mesh.polygon_adjacent_edge(polygon_edge)) {
+            mesh_builder->unset_polygon_adjacent(*adjacent);
+            mesh_builder->unset_polygon_adjacent(polygon_edge);
+          }
+        }
+      }
+    }
+  }
+
+  // ---- Surfaces across edges without line ----
+
+  // The border polygon edges of every surface whose unique edge is on no line; only the edge
+  // indices and the surface edges are filled.
+  detail::UniqueEdgesInventory build_border_edges_inventory() const {
+    detail::UniqueEdgesInventory inventory;
+    for (const auto& surface : model_.surfaces()) {
+      const auto& mesh = surface.mesh();
+      const auto unique_vertices = model_.component_unique_vertices(surface.id());
+      const auto unique_vertex = [&](index_t vertex) {
+        return vertex < unique_vertices.size() ? unique_vertices[vertex] : NO_ID;
+      };
+      for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+        const auto vertices = mesh.polygon_vertices(polygon);
+        const auto nb_vertices = static_cast<local_index_t>(vertices.size());
+        for (local_index_t edge = 0; edge < nb_vertices; ++edge) {
+          const PolygonEdge polygon_edge{polygon, edge};
+          if (!mesh.is_edge_on_border(polygon_edge)) continue;
+          const std::array<index_t, 2> ends{unique_vertex(vertices[edge]),
+                                            unique_vertex(vertices[(edge + 1) % nb_vertices])};
+          if (line_on(ends[0], ends[1])) continue;
+          inventory.add_surface_edge(inventory.find_or_insert_edge(ends).first, surface.id(),
+                                     polygon_edge);
+        }
+      }
+    }
+    return inventory;
+  }
+
+  // Links the surfaces that share a border edge on no line; the connected groups, in the order
+  // of their first surface met, are the surfaces to merge. A surface with such an edge that is
+  // shared with no other surface forms a group of its own.
+  std::vector<std::vector<uuid>> group_surfaces_from_common_polygon_edges(
+      const detail::UniqueEdgesInventory& inventory) const {
+    auto graph = Graph::create();
+    auto graph_builder = GraphBuilder::create(*graph);
+    std::vector<uuid> surface_of_vertex;
+    absl::flat_hash_map<uuid, index_t> vertex_of_surface;
+    absl::flat_hash_set<std::pair<index_t, index_t>> links;
+    absl::InlinedVector<index_t, 2> edge_surfaces;
+    for (index_t edge = 0; edge < inventory.nb_edges(); ++edge) {
+      edge_surfaces.clear();
+      for (const auto& entry : inventory.surface_edges(edge)) {
+        const auto [found, added] = vertex_of_surface.try_emplace(
+            entry.surface, static_cast<index_t>(surface_of_vertex.size()));
+        if (added) {
+          surface_of_vertex.push_back(entry.surface);
+          graph_builder->create_vertex();
+        }
+        if (std::find(edge_surfaces.begin(), edge_surfaces.end(), found->second) ==
+            edge_surfaces.end()) {
+          edge_surfaces.push_back(found->second);
+        }
+      }
+      if (edge_surfaces.size() == 1) continue;
+      if (edge_surfaces.size() != 2) {
+        throw VeyraConversionModelException{
+            nullptr, OstrelException::TYPE::internal,
+            "[ModelBuilderFromUniqueVertices::group_surfaces_from_common_polygon_edges] Wrong "
+            "number of surface edges not linked by lines (",
+            edge_surfaces.size(), ", expected 1 or 2)"};
+      }
+      const auto [low, high] = std::minmax(edge_surfaces[0], edge_surfaces[1]);
+      if (links.emplace(low, high).second) graph_builder->create_edge(edge_surfaces[0], edge_surfaces[1]);
+    }
+    GraphIdentifier identifier{*graph};
+    identifier.identify_vertices();
+    std::vector<std::vector<uuid>> groups;
+    for (const auto& members : identifier.identified_connected_vertices()) {
+      auto& group = groups.emplace_back();
+      group.reserve(members.size());
+      for (const auto member : members) group.push_back(surface_of_vertex[member]);
+    }
+    return groups;
+  }
+
+  void merge_surface_group(const std::vector<uuid>& group) {
+    const auto& mesh_type = model_.surface(group.front()).mesh_type();
+    const auto same_type = std::all_of(group.begin(), group.end(), [&](const uuid& id) {
+      return model_.surface(id).mesh_type() == mesh_type;
+    });
+    const auto new_id = builder_.add_surface(
+        same_type ? mesh_type : MeshImpl{str_cat("OstrelPolygonalSurface", D, "D")});
+    create_polygonal_merged_mesh(new_id, group);
+    transfer_surface_metadata(model_, builder_, new_id, group);
+    detail::transfer_line_surface_relationships(model_, builder_, new_id, group);
+    const auto& new_surface = model_.surface(new_id);
+    for (const auto& old_id : group) {
+      surface_mapping_.map(old_id, new_id);
+      transfer_relationships(model_, builder_, model_.surface(old_id), new_surface);
+      remove_surface(old_id);
+    }
+  }
+
+  // The polygons of the grouped surfaces on one vertex per unique vertex; a polygon found in
+  // several of them (same unique vertices) is created once.
+  void create_polygonal_merged_mesh(const uuid& new_id, const std::vector<uuid>& group) {
+    const auto& new_surface = model_.surface(new_id);
+    const ComponentID new_component = new_surface.component_id();
+    const auto& new_mesh = new_surface.mesh();
+    auto mesh_builder = builder_.surface_mesh_builder(new_id);
+    index_t nb_vertices = 0;
+    index_t nb_polygons = 0;
+    for (const auto& id : group) {
+      nb_vertices += model_.surface(id).mesh().nb_vertices();
+      nb_polygons += model_.surface(id).mesh().nb_polygons();
+    }
+    mesh_builder->reserve_vertices(nb_vertices);
+    mesh_builder->reserve_polygons(nb_polygons);
+    absl::flat_hash_map<index_t, index_t> vertex_of_unique_vertex;
+    vertex_of_unique_vertex.reserve(nb_vertices);
+    detail::PolygonCycleTable cycles;
+    cycles.reserve(nb_polygons, 3 * nb_polygons);
+    std::vector<index_t> polygon_of_cycle;
+    polygon_of_cycle.reserve(nb_polygons);
+    PolygonVertices new_vertices;
+    for (const auto& old_id : group) {
+      const auto& old_surface = model_.surface(old_id);
+      const auto& old_mesh = old_surface.mesh();
+      const auto unique_vertices = surface_unique_vertices(model_, old_surface);
+      std::vector<index_t> vertex_old2new(old_mesh.nb_vertices(), NO_ID);
+      std::vector<index_t> polygon_old2new(old_mesh.nb_polygons(), NO_ID);
+      for (index_t polygon = 0; polygon < old_mesh.nb_polygons(); ++polygon) {
+        new_vertices.clear();
+        for (const auto vertex : old_mesh.polygon_vertices(polygon)) {
+          auto& new_vertex = vertex_old2new[vertex];
+          if (new_vertex == NO_ID) {
+            const auto unique_vertex = unique_vertices[vertex];
+            // An untied vertex cannot meet another one: it gets a vertex of its own.
+            const auto [found, added] =
+                unique_vertex == NO_ID
+                    ? std::pair{vertex_of_unique_vertex.end(), true}
+                    : vertex_of_unique_vertex.try_emplace(unique_vertex, NO_ID);
+            if (added) {
+              new_vertex = mesh_builder->create_point(old_mesh.point(vertex));
+              if (unique_vertex != NO_ID) {
+                found->second = new_vertex;
+                builder_.set_unique_vertex({new_component, new_vertex}, unique_vertex);
+              }
+            } else {
+              new_vertex = found->second;
+            }
+            map_vertex(old_id, vertex, new_id, new_vertex);
+          }
+          new_vertices.push_back(new_vertex);
+        }
+        const auto [cycle, inserted] = cycles.find_or_insert(new_vertices);
+        if (inserted) polygon_of_cycle.push_back(mesh_builder->create_polygon(new_vertices));
+        polygon_old2new[polygon] = polygon_of_cycle[cycle];
+        map_polygon(old_id, polygon, new_id, polygon_of_cycle[cycle]);
+      }
+      new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(),
+                                                 vertex_old2new);
+      new_mesh.polygon_attribute_manager().import(old_mesh.polygon_attribute_manager(),
+                                                  polygon_old2new);
+    }
+    mesh_builder->compute_polygon_adjacencies();
+    try {
+      repair_polygon_orientations(new_mesh, *mesh_builder);
+    } catch (const OstrelException& exception) {
+      if (exception.type() == OstrelException::TYPE::input) {
+        Logger::log_warn(
+            "[ModelBuilderFromUniqueVertices::create_polygonal_merged_mesh] Unorientable surface "
+            "detected (",
+            surface_text<Model>(new_surface), ").");
+      }
+    }
+    repair_non_manifold_vertices(model_, builder_, new_surface);
+  }
+
+  const Model& model_;
+  Builder& builder_;
+  const detail::CornersLinesBuilder<Model>& corners_lines_;
+  ModelMappings<Model>& mappings_;
+  absl::flat_hash_set<uuid> old_surfaces_;
+  GenericMapping<uuid>& surface_mapping_;
+};
+
+}  // namespace
+
+template <typename Model>
+void identify_surfaces(const Model& model, typename Model::Builder& builder,
+                       const detail::CornersLinesBuilder<Model>& corners_lines,
+                       ModelMappings<Model>& mappings, absl::Span<const uuid> old_surfaces,
+                       bool merge_components) {
+  SurfacePass<Model>{model, builder, corners_lines, mappings, old_surfaces}.run(merge_components);
+}
+
+template <typename Model>
+void identify_surfaces(detail::EngineContext<Model>& context) {
+  identify_surfaces(static_cast<const Model&>(context.model), context.builder,
+                    context.corners_lines, context.mappings, context.old_surfaces,
+                    context.merge_components);
+}
+
+template <typename Model>
+void split_surfaces_on_internal_lines(const Model& model, typename Model::Builder& builder,
+                                      GenericMapping<MeshVertex>& surface_vertices) {
+  SplitAlongSurfaceMeshBorders<Model> splitter{model, builder};
+  for (const auto& [old_vertex, new_vertex] : splitter.split_all_surfaces()) {
+    const MeshVertex old_key{old_vertex.component_id.id(), old_vertex.vertex};
+    const MeshVertex new_key{new_vertex.component_id.id(), new_vertex.vertex};
+    if (!surface_vertices.has_mapping_output(old_key)) {
+      surface_vertices.map(old_key, new_key);
+      continue;
+    }
+    // Copied: mapping a source adds to the values being read.
+    const auto sources = surface_vertices.out2in(old_key);
+    for (const auto& source : sources) surface_vertices.map(source, new_key);
+  }
+}
+
+template void identify_surfaces(const Section&, SectionBuilder&,
+                                const detail::CornersLinesBuilder<Section>&, SectionMappings&,
+                                absl::Span<const uuid>, bool);
+template void identify_surfaces(const BRep&, BRepBuilder&, const detail::CornersLinesBuilder<BRep>&,
+                                BRepMappings&, absl::Span<const uuid>, bool);
+template void identify_surfaces(detail::EngineContext<Section>&);
+template void identify_surfaces(detail::EngineContext<BRep>&);
+template void split_surfaces_on_internal_lines(const Section&, SectionBuilder&,
+                                               GenericMapping<MeshVertex>&);
+template void split_surfaces_on_internal_lines(const BRep&, BRepBuilder&,
+                                               GenericMapping<MeshVertex>&);
+
+}  // namespace internal
+}  // namespace veyra
