@@ -20,9 +20,9 @@ template <typename Model>
 using GeometricModifier =
     std::conditional_t<Model::dim == 3, BRepGeometricModifier, SectionGeometricModifier>;
 template <typename Model>
-using SplitEdgeInfo = std::conditional_t<Model::dim == 3,
-                                         BRepGeometricModifier::BRepSplitPolygonEdgeInfo,
-                                         SectionGeometricModifier::SectionSplitPolygonEdgeInfo>;
+using SplitEdgeInfo =
+    std::conditional_t<Model::dim == 3, BRepGeometricModifier::BRepSplitPolygonEdgeInfo,
+                       SectionGeometricModifier::SectionSplitPolygonEdgeInfo>;
 
 /// Runs only when every surface mesh of the model is a triangulated surface; otherwise does
 /// nothing at all. Then:
@@ -58,9 +58,10 @@ Point<D> determine_new_location_on_edge(const Point<D>& p0, const Point<D>& p1,
 /// same line"), declares them as edges of the line, and releases the wireframe edge that was
 /// split: it is declared as an edge of `released_line`, an id that belongs to no line, for the
 /// caller to remove with remove_line_edges.
-/// \throw VeyraConversionModelException (internal, data: the new point)
-/// "[ModelBuilderFromUniqueVertices::update_wireframe_after_split] Expected 2 old edge unique
-/// vertices" when the report does not give the line two pieces around the new unique vertex.
+/// \throw VeyraConversionModelException (internal, data: the new point, or null when the report
+/// has no split for the line) "[ModelBuilderFromUniqueVertices::update_wireframe_after_split]
+/// Expected 2 old edge unique vertices" when the report does not give the line two pieces around
+/// the new unique vertex.
 template <typename Model>
 void update_wireframe_after_split(EngineContext<Model>& context, const uuid& line,
                                   const SplitEdgeInfo<Model>& info, const uuid& released_line);

@@ -42,7 +42,8 @@ namespace {
 // The unique vertex of every vertex of the surface, NO_ID where untied. A copy: the framework's
 // span is invalidated by the ties the passes make while they read it.
 template <typename Model>
-std::vector<index_t> surface_unique_vertices(const Model& model, const Surface<Model::dim>& surface) {
+std::vector<index_t> surface_unique_vertices(const Model& model,
+                                             const Surface<Model::dim>& surface) {
   const auto tied = model.component_unique_vertices(surface.id());
   std::vector<index_t> result(surface.mesh().nb_vertices(), NO_ID);
   std::copy_n(tied.begin(), std::min<std::size_t>(tied.size(), result.size()), result.begin());
@@ -106,8 +107,8 @@ class SurfacePass {
       merge_duplicated_surfaces(group);
     }
     if (merge_components) isolate_repeated_polygons();
-    for (const auto& group : group_surfaces_from_common_polygon_edges(
-             build_border_edges_inventory())) {
+    for (const auto& group :
+         group_surfaces_from_common_polygon_edges(build_border_edges_inventory())) {
       merge_surface_group(group);
     }
     split_surfaces_on_internal_lines(model_, builder_, mappings_.mesh_vertices.surfaces);
@@ -216,8 +217,7 @@ class SurfacePass {
       }
     }
     const auto& new_mesh = new_surface.mesh();
-    new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(),
-                                               vertex_old2new);
+    new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(), vertex_old2new);
     new_mesh.polygon_attribute_manager().import(old_mesh.polygon_attribute_manager(),
                                                 polygon_old2new);
     record.finalize(new_mesh.nb_vertices());
@@ -398,7 +398,8 @@ class SurfacePass {
             edge_surfaces.size(), ", expected 1 or 2)"};
       }
       const auto [low, high] = std::minmax(edge_surfaces[0], edge_surfaces[1]);
-      if (links.emplace(low, high).second) graph_builder->create_edge(edge_surfaces[0], edge_surfaces[1]);
+      if (links.emplace(low, high).second)
+        graph_builder->create_edge(edge_surfaces[0], edge_surfaces[1]);
     }
     GraphIdentifier identifier{*graph};
     identifier.identify_vertices();
@@ -465,9 +466,8 @@ class SurfacePass {
             const auto unique_vertex = unique_vertices[vertex];
             // An untied vertex cannot meet another one: it gets a vertex of its own.
             const auto [found, added] =
-                unique_vertex == NO_ID
-                    ? std::pair{vertex_of_unique_vertex.end(), true}
-                    : vertex_of_unique_vertex.try_emplace(unique_vertex, NO_ID);
+                unique_vertex == NO_ID ? std::pair{vertex_of_unique_vertex.end(), true}
+                                       : vertex_of_unique_vertex.try_emplace(unique_vertex, NO_ID);
             if (added) {
               new_vertex = mesh_builder->create_point(old_mesh.point(vertex));
               if (unique_vertex != NO_ID) {

@@ -43,7 +43,9 @@ void add_line_surface_relationships(const Model& model, typename Model::Builder&
   const auto& surface = model.surface(surface_id);
   const auto& mesh = surface.mesh();
   const auto tied = model.component_unique_vertices(surface_id);
-  const auto unique_vertex = [&](index_t vertex) { return vertex < tied.size() ? tied[vertex] : NO_ID; };
+  const auto unique_vertex = [&](index_t vertex) {
+    return vertex < tied.size() ? tied[vertex] : NO_ID;
+  };
 
   LineList internal;
   LineList boundary;
@@ -145,8 +147,8 @@ void transfer_line_surface_relationships(const Model& model, typename Model::Bui
   const auto& mesh = new_surface.mesh();
   for (const auto& line_id : lines) {
     const auto& line = model.line(line_id);
-    const auto edges = surface_component_mesh_edges(model, new_surface,
-                                                    edge_unique_vertices(model, line, 0));
+    const auto edges =
+        surface_component_mesh_edges(model, new_surface, edge_unique_vertices(model, line, 0));
     if (edges.empty()) {
       throw_model_exception_at(line.mesh().edge_barycenter(0), OstrelException::TYPE::internal,
                                "[ModelBuilderFromUniqueVertices::transfer_line_surface_"

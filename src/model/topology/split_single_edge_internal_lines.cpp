@@ -23,8 +23,12 @@
 namespace veyra::detail {
 namespace {
 
-index_t index_of(const MeshVertex& vertex) { return vertex.vertex; }
-index_t index_of(const MeshElement& element) { return element.element; }
+index_t index_of(const MeshVertex& vertex) {
+  return vertex.vertex;
+}
+index_t index_of(const MeshElement& element) {
+  return element.element;
+}
 MeshVertex with_index(const MeshVertex& vertex, index_t index) {
   return {vertex.component_id, index};
 }
@@ -186,9 +190,11 @@ class SingleEdgeLineSplitter {
   }
 
   void split_line(const uuid& line_id) {
+    // Built on the first split only: a model without candidate line is left untouched.
     if (!modifier_) {
       search_.emplace(unique_vertex_search());
       modifier_ = std::make_unique<GeometricModifier<Model>>(context_.model, context_.builder);
+      released_line_.emplace();
     }
     const auto& line = model_.line(line_id);
     const auto& line_mesh = line.mesh();
@@ -200,7 +206,7 @@ class SingleEdgeLineSplitter {
 
     const auto info = modifier_->split_edge(line, 0, point);
     record_split(info);
-    update_wireframe_after_split(context_, line_id, info, released_line_);
+    update_wireframe_after_split(context_, line_id, info, *released_line_);
     split_lines_.push_back(line_id);
 
     // The line split above already split every active polygon edge on the same unique vertices;
@@ -264,7 +270,7 @@ class SingleEdgeLineSplitter {
     }
 
     WireframeEditor<Model> editor{context_.corners_lines};
-    editor.remove_line_edges(released_line_);
+    editor.remove_line_edges(*released_line_);
     // The pieces were declared under their indices before clean() compacted the line meshes.
     for (const auto& line_id : split_lines_) {
       const auto& line = model_.line(line_id);
@@ -284,8 +290,9 @@ class SingleEdgeLineSplitter {
   absl::flat_hash_set<uuid> old_blocks_;
   std::optional<NNSearch<D>> search_;
   std::unique_ptr<GeometricModifier<Model>> modifier_;
-  // The wireframe edges that were split are released under this id, which names no line.
-  uuid released_line_;
+  // The wireframe edges that were split are released under this id, which names no line, and
+  // removed together once every line is split.
+  std::optional<uuid> released_line_;
   std::vector<uuid> split_lines_;
 };
 
@@ -340,8 +347,8 @@ void update_wireframe_after_split(EngineContext<Model>& context, const uuid& lin
       if (end != info.unique_vertex) old_ends.push_back(end);
     }
     const auto vertices = line_mesh.edge_vertices(edge);
-    const auto wireframe_edge =
-        editor.find_or_create_edge(ends, {line_mesh.point(vertices[0]), line_mesh.point(vertices[1])});
+    const auto wireframe_edge = editor.find_or_create_edge(
+        ends, {line_mesh.point(vertices[0]), line_mesh.point(vertices[1])});
     editor.declare_line_edge(wireframe_edge.first, line_id, edge);
   }
   if (old_ends.size() != 2) {

@@ -13,9 +13,9 @@
 namespace veyra {
 namespace {
 
-using testing_support::ModelTypes;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
+using testing_support::ModelTypes;
 
 template <typename Model>
 using IdentifySurfaces = testing_support::SurfaceStepsTest<Model>;
@@ -86,8 +86,8 @@ TYPED_TEST(IdentifySurfaces, DuplicatedSurfacesAreMerged) {
   const auto second_cycles = scene.cycles(second);
   std::vector<std::array<index_t, 2>> old_vertices;
   for (index_t unique_vertex = 0; unique_vertex < 4; ++unique_vertex) {
-    old_vertices.push_back({scene.surface_vertex(first, unique_vertex),
-                            scene.surface_vertex(second, unique_vertex)});
+    old_vertices.push_back(
+        {scene.surface_vertex(first, unique_vertex), scene.surface_vertex(second, unique_vertex)});
   }
   identify(scene);
 
@@ -226,8 +226,8 @@ TYPED_TEST(IdentifySurfaces, UnorientableMergedSurfaceIsKeptWithWarning) {
   EXPECT_EQ(scene.final_surfaces(second), std::vector{merged});
   EXPECT_THAT(testing_support::warnings(capture),
               ElementsAre("[ModelBuilderFromUniqueVertices::create_polygonal_merged_mesh] "
-                          "Unorientable surface detected (" + merged.string() + " " +
-                          merged.string() + ")."));
+                          "Unorientable surface detected (" +
+                          merged.string() + " " + merged.string() + ")."));
   EXPECT_EQ(scene.model.surface(merged).name(), std::optional<std::string_view>{"strip"});
 }
 

@@ -13,9 +13,9 @@
 namespace veyra {
 namespace {
 
-using testing_support::ModelTypes;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using testing_support::ModelTypes;
 
 template <typename Model>
 using LineSurfaceRelationships = testing_support::SurfaceStepsTest<Model>;
@@ -65,8 +65,8 @@ TYPED_TEST(LineSurfaceRelationships, BoundaryInternalOrSeam) {
 TYPED_TEST(LineSurfaceRelationships, BothInternalAndBoundaryDumpsModelAndFails) {
   namespace fs = std::filesystem;
   const auto previous_directory = fs::current_path();
-  const auto directory = fs::path{::testing::TempDir()} /
-                         ("line_surface_" + std::to_string(TypeParam::dim));
+  const auto directory =
+      fs::path{::testing::TempDir()} / ("line_surface_" + std::to_string(TypeParam::dim));
   fs::create_directories(directory);
   fs::current_path(directory);
   const auto dump = directory / (TypeParam::dim == 3 ? "error.tq_brep" : "error.tq_sctn");
@@ -85,7 +85,8 @@ TYPED_TEST(LineSurfaceRelationships, BothInternalAndBoundaryDumpsModelAndFails) 
   } catch (const VeyraConversionModelException& exception) {
     EXPECT_EQ(std::string{exception.what()},
               "[ModelBuilderFromUniqueVertices::add_line_surface_relationships] Line with id " +
-                  line.string() + " has evidence of being both internal and boundary of a surface.");
+                  line.string() +
+                  " has evidence of being both internal and boundary of a surface.");
     EXPECT_EQ(exception.type(), OstrelException::TYPE::internal);
     const auto* point = std::any_cast<Point<TypeParam::dim>>(&exception.data());
     ASSERT_NE(point, nullptr);

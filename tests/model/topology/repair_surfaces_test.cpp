@@ -68,9 +68,11 @@ TYPED_TEST(RepairSurfaces, UnorientableSurfaceIsKeptWithWarning) {
   EXPECT_THAT(testing_support::warnings(capture),
               ::testing::ElementsAre(
                   "[ModelBuilderFromUniqueVertices::repair_surfaces] Unorientable surface "
-                  "detected (" + strip.string() + " " + strip.string() + ").",
+                  "detected (" +
+                      strip.string() + " " + strip.string() + ").",
                   "[ModelBuilderFromUniqueVertices::repair_surfaces] Unorientable surface "
-                  "detected (strip " + named_strip.string() + ")."));
+                  "detected (strip " +
+                      named_strip.string() + ")."));
   EXPECT_EQ(scene.polygons(strip), before);
   EXPECT_EQ(scene.model.surface(orientable).mesh().nb_polygons(), 2u);
 }

@@ -15,8 +15,8 @@
 namespace veyra {
 namespace {
 
-using testing_support::ModelTypes;
 using ::testing::ElementsAre;
+using testing_support::ModelTypes;
 
 template <typename Model>
 using SplitSingleEdgeInternalLines = testing_support::SurfaceStepsTest<Model>;
@@ -29,9 +29,8 @@ struct DiagonalScene : testing_support::SurfaceScene<Model> {
   explicit DiagonalScene(const MeshImpl& impl) {
     this->make_grid_places(1, 1, 1);
     this->place(4, testing_support::at<Model::dim>(0.5, 0.5));
-    surface = impl == this->triangulated()
-                  ? this->add_surface(impl, {{0, 1, 3}, {0, 3, 2}})
-                  : this->add_surface(impl, {{0, 1, 3, 2}});
+    surface = impl == this->triangulated() ? this->add_surface(impl, {{0, 1, 3}, {0, 3, 2}})
+                                           : this->add_surface(impl, {{0, 1, 3, 2}});
     line = this->add_line({0, 3});
     this->builder().add_line_surface_internal_relationship(this->model.line(line),
                                                            this->model.surface(surface));
@@ -89,8 +88,8 @@ TYPED_TEST(SplitSingleEdgeInternalLines, SplitsAtFreeLocation) {
     const auto& wireframe = scene.wireframe();
     EXPECT_FALSE(wireframe.wireframe_edge_id({0, 3}));
     for (index_t edge = 0; edge < 2; ++edge) {
-      const auto wireframe_edge =
-          wireframe.wireframe_edge_id(edge_unique_vertices(scene.model, scene.model.line(scene.line), edge));
+      const auto wireframe_edge = wireframe.wireframe_edge_id(
+          edge_unique_vertices(scene.model, scene.model.line(scene.line), edge));
       ASSERT_TRUE(wireframe_edge);
       EXPECT_EQ(wireframe.line_uuid(*wireframe_edge), scene.line);
       EXPECT_EQ(wireframe.line_edge_id(*wireframe_edge), edge);
