@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "one_mesh_fixtures.h"
+#include "support/expect_valid_model.h"
 
 namespace veyra {
 namespace {
@@ -87,6 +88,8 @@ TEST_F(SectionFromSurfaceElements, WithoutDeclaredLinesTheBorderBoundsEachConnec
     ASSERT_EQ(section.nb_model_boundaries(), 1);
     EXPECT_EQ(section.nb_model_boundary_items(*section.model_boundaries().begin()), 2);
     EXPECT_EQ(sorted_keys(elements.lines), (std::vector<index_t>{0, 1, 3, 4, 5, 6, 8, 9}));
+    test::expect_valid(section);
+    test::expect_valid(section);
     expect_consistent_mappings(section, *mesh, vertices, elements);
   }
 }
@@ -126,6 +129,7 @@ TEST_F(SectionFromSurfaceElements, DeclaredLineAcrossTheMeshMakesTwoSurfaces) {
   EXPECT_TRUE(mesh->are_edges_enabled());
   EXPECT_FALSE(mesh->polygon_adjacent({3, 1}));
   EXPECT_TRUE(mesh->polygon_adjacent({3, 0}));
+  test::expect_valid(section);
   expect_consistent_mappings(section, *mesh, vertices, elements);
 }
 
@@ -149,6 +153,7 @@ TEST_F(SectionFromSurfaceElements, InnerLineTouchingTheBorderStaysWholeAndIntern
   EXPECT_FALSE(section.is_internal(bottom, surface));
   EXPECT_EQ(section.nb_unique_vertices(), 9);
   EXPECT_EQ(surface.mesh().nb_polygons(), 8);
+  test::expect_valid(section);
   expect_consistent_mappings(section, *mesh, vertices, elements);
 }
 
@@ -190,6 +195,7 @@ TEST_F(SectionFromSurfaceElements, SingleInnerEdgeLineIsSplitAtItsMiddle) {
     const auto& corner = section.corner(elements.corners.in2out(end).front().component_id);
     EXPECT_TRUE(section.is_internal(corner, surface));
   }
+  test::expect_valid(section);
   expect_consistent_mappings(section, *mesh, vertices, elements);
 }
 

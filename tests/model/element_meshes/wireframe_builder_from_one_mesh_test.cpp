@@ -6,6 +6,7 @@
 #include <ostrel/mesh/solid_edges.h>
 #include <ostrel/mesh/surface_mesh_builder.h>
 #include <ostrel/model/brep_builder.h>
+#include <ostrel/model/build_model_boundaries.h>
 #include <ostrel/model/component_mesh_edges.h>
 #include <ostrel/model/section_builder.h>
 #include <veyra_testing/mesh_generators.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "one_mesh_fixtures.h"
+#include "support/expect_valid_model.h"
 
 namespace veyra {
 namespace {
@@ -198,6 +200,9 @@ TEST_F(WireframeBuilderFromOneMesh, CornersLinesAndSurfacesOfAnInnerLineTouching
   // Triangle 0 = (0, 1, 4) meets triangle 3 = (1, 5, 4) across it.
   EXPECT_EQ(surface.mesh().polygon_adjacent({0, 1}), 3);
 
+  // The derived builders add the model boundary last.
+  build_model_boundaries(section, section_builder);
+  test::expect_valid(section);
   const auto surfaces = builder.mappings().surfaces;
   for (index_t polygon = 0; polygon < 8; ++polygon) {
     EXPECT_EQ(surfaces.in2out(100 + polygon).front(), (MeshElement{surface.id(), polygon}));
@@ -386,6 +391,7 @@ TEST_F(BRepFromBox, SurfacesFromBoundaryFacetsAndTheSplitOfTheInnerLine) {
   for (const auto& surface : brep.surfaces()) nb_polygons += surface.mesh().nb_polygons();
   EXPECT_EQ(mapping.surfaces.size_out(), nb_polygons);
   EXPECT_EQ(nb_polygons, keys_.size() + 2);
+  test::expect_valid(brep);
 }
 
 }  // namespace
