@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include <model/topology/model_builder_from_unique_vertices.h>
 
+#include <algorithm>
 #include <any>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <absl/strings/str_cat.h>
 #include <gtest/gtest.h>
 
 #include <ostrel/basic/str_cat.h>
@@ -323,6 +325,155 @@ TEST_F(ModelBuilderFromUniqueVerticesTest, BlockRelationsAreChecked) {
     expect_model_exception([&] { ModelBuilderFromUniqueVertices<BRep>{model, parameters}; },
                            message, OstrelException::TYPE::input);
   }
+}
+
+// Two fans in the planes z = 0 and x = 1 sharing only their centre (1, 0, 0): the centre is
+// inside both surfaces and on no line.
+TEST_F(ModelBuilderFromUniqueVerticesTest, SurfacesMeetingAtOneVertexGetACornerThere) {
+  BRep model;
+  BRepFromPoints maker{model,
+                       {Point<3>{{1., 0., 0.}}, Point<3>{{0., -1., 0.}}, Point<3>{{2., -1., 0.}},
+                        Point<3>{{2., 1., 0.}}, Point<3>{{0., 1., 0.}}, Point<3>{{1., -1., -1.}},
+                        Point<3>{{1., 1., -1.}}, Point<3>{{1., 1., 1.}}, Point<3>{{1., -1., 1.}}}};
+  const auto flat = maker.add_surface({{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {0, 4, 1}});
+  const auto upright = maker.add_surface({{0, 5, 6}, {0, 6, 7}, {0, 7, 8}, {0, 8, 5}});
+  const ModelBuildTopologyParameters parameters;
+  ModelBuilderFromUniqueVertices<BRep> engine{model, parameters};
+  const auto mappings = engine.update_model();
+
+  std::vector<uuid> at_centre;
+  for (const auto& corner : model.corners()) {
+    if (model.unique_vertex({corner.component_id(), 0}) == 0) at_centre.push_back(corner.id());
+  }
+  ASSERT_EQ(at_centre.size(), 1);
+  const auto& corner = model.corner(at_centre.front());
+  EXPECT_EQ(corner.mesh().point(0), (Point<3>{{1., 0., 0.}}));
+  EXPECT_EQ(ids_of(model.embedding_surfaces(corner)), (Ids{flat, upright}));
+  const auto& created = mappings.created_components.at(Corner<3>::component_type_static());
+  EXPECT_NE(std::find(created.begin(), created.end(), corner.id()), created.end());
+}
+
+// The same centre on the border of the flat surface (a half fan): the border line bounds only
+// the flat surface, so the centre still gets a corner inside the upright one and the line is
+// cut there.
+TEST_F(ModelBuilderFromUniqueVerticesTest, CornerOnALineBoundingOneOfTwoSurfacesSplitsIt) {
+  BRep model;
+  BRepFromPoints maker{model,
+                       {Point<3>{{1., 0., 0.}}, Point<3>{{0., 0., 0.}}, Point<3>{{0., 1., 0.}},
+                        Point<3>{{2., 1., 0.}}, Point<3>{{2., 0., 0.}}, Point<3>{{1., -1., -1.}},
+                        Point<3>{{1., 1., -1.}}, Point<3>{{1., 1., 1.}}, Point<3>{{1., -1., 1.}}}};
+  const auto flat = maker.add_surface({{0, 2, 1}, {0, 3, 2}, {0, 4, 3}});
+  const auto upright = maker.add_surface({{0, 5, 6}, {0, 6, 7}, {0, 7, 8}, {0, 8, 5}});
+  // The border of the flat surface as one closed line without corner.
+  const auto border = maker.add_line({0, 1, 2, 3, 4, 0});
+  maker.builder().add_line_surface_boundary_relationship(model.line(border), model.surface(flat));
+  const ModelBuildTopologyParameters parameters;
+  ModelBuilderFromUniqueVertices<BRep> engine{model, parameters};
+  const auto mappings = engine.update_model();
+
+  std::vector<uuid> at_centre;
+  for (const auto& corner : model.corners()) {
+    if (model.unique_vertex({corner.component_id(), 0}) == 0) at_centre.push_back(corner.id());
+  }
+  ASSERT_EQ(at_centre.size(), 1);
+  const auto& corner = model.corner(at_centre.front());
+  EXPECT_TRUE(model.is_internal(corner.id(), upright));
+  EXPECT_FALSE(model.is_internal(corner.id(), flat));
+  // Every line through the centre now ends there.
+  for (const auto& cmv : model.component_mesh_vertices(0)) {
+    if (cmv.component_id.type() != Line<3>::component_type_static()) continue;
+    EXPECT_TRUE(model.is_boundary(corner.id(), cmv.component_id.id()));
+  }
+  // The closed border is opened at the corner: it keeps its id and ends there twice.
+  const auto& border_mesh = model.line(border).mesh();
+  EXPECT_EQ(border_mesh.nb_vertices(), border_mesh.nb_edges() + 1);
+  EXPECT_EQ(model.component_mesh_vertices(0, border).size(), 2);
+  test::expect_valid(model);
+}
+
+// A line a - b - c, and a line b - c made before it whose only edge the longer line claims in
+// the wireframe: at b the wireframe goes on straight, so b gets no corner, yet two lines end or
+// pass there.
+TEST_F(ModelBuilderFromUniqueVerticesTest, LinesMeetingWithoutCornerStopTheUpdate) {
+  Section model;
+  SectionFromPoints maker{model, {Point<2>{{0., 0.}}, Point<2>{{1., 0.}}, Point<2>{{2., 0.}}}};
+  const auto other = maker.add_chain({{1, 2}});
+  const auto straight = maker.add_chain({{0, 1, 2}});
+  const ModelBuildTopologyParameters parameters;
+  ModelBuilderFromUniqueVertices<Section> engine{model, parameters};
+  try {
+    engine.update_model();
+    ADD_FAILURE() << "lines meeting without corner were accepted";
+
+  } catch (const VeyraConversionModelException& exception) {
+    EXPECT_EQ(exception.type(), OstrelException::TYPE::internal);
+    const auto* point = std::any_cast<Point<2>>(&exception.data());
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(*point, (Point<2>{{1., 0.}}));
+    EXPECT_EQ(exception.what(),
+              str_cat("[ModelBuilderFromUniqueVertices::create_missing_corners] Missing corner on "
+                      "intersection with multiple lines on unique vertex 1 at position [1 0], "
+                      "with 2 line cmvs around: , Line ",
+                      other.string(), " 0, Line ", straight.string(), " 1"));
+  }
+}
+
+// a - b - c as one line, c - d as another, an old corner at b: the lines are merged at c, then
+// the merged line is split at b.
+TEST_F(ModelBuilderFromUniqueVerticesTest, MappingsLeadFromOldToFinalComponents) {
+  Section model;
+  SectionFromPoints maker{model,
+                          {Point<2>{{0., 0.}}, Point<2>{{1., 0.}}, Point<2>{{2., 0.}},
+                           Point<2>{{3., 0.}}}};
+  const auto first = maker.add_chain({{0, 1, 2}});
+  const auto second = maker.add_chain({{2, 3}});
+  const auto corner = maker.add_corner({{1}});
+  const ModelBuildTopologyParameters parameters;
+  ModelBuilderFromUniqueVertices<Section> engine{model, parameters};
+  const auto mappings = engine.update_model();
+
+  ASSERT_EQ(model.nb_lines(), 2);
+  const auto lines = ids_of(model.lines());
+  const auto& line_mapping = mappings.component_mappings.at(line_type);
+  EXPECT_EQ(as_ids(line_mapping.in2out(first)), lines);
+  EXPECT_EQ(as_ids(line_mapping.in2out(second)), lines);
+  EXPECT_EQ(line_mapping.size_in(), 2);
+  for (const auto& line : lines) EXPECT_EQ(as_ids(line_mapping.out2in(line)), (Ids{first, second}));
+  EXPECT_TRUE(mappings.created_components.at(line_type).empty());
+  EXPECT_EQ(mappings.unchanged_components.at(corner_type), (Ids{corner}));
+  EXPECT_EQ(mappings.created_components.at(corner_type).size(), 2);
+  // Old line vertices reach the final lines.
+  for (index_t v = 0; v < 3; ++v) {
+    for (const auto& target : mappings.mesh_vertices.lines.in2out({first, v})) {
+      EXPECT_TRUE(model.has_line(target.component_id));
+    }
+  }
+  test::expect_valid(model);
+}
+
+TEST_F(ModelBuilderFromUniqueVerticesTest, NewComponentsOfAnInactiveSurfaceAreInactive) {
+  Section model;
+  SectionFromPoints maker{model,
+                          {Point<2>{{0., 0.}}, Point<2>{{1., 0.}}, Point<2>{{0., 1.}},
+                           Point<2>{{1., 1.}}, Point<2>{{2., 0.}}}};
+  const auto off = maker.add_surface({{{0, 1, 2}}});
+  const auto on = maker.add_surface({{{1, 4, 3}}});
+  maker.builder().set_surface_active(off, false);
+  const ModelBuildTopologyParameters parameters{false};
+  ModelBuilderFromUniqueVertices<Section> engine{model, parameters};
+  const auto mappings = engine.update_model();
+
+  for (const auto& line : model.lines()) {
+    const auto bounds_off = model.is_boundary(line.id(), off);
+    EXPECT_EQ(line.is_active(), !bounds_off);
+  }
+  for (const auto& corner : model.corners()) {
+    bool on_inactive_line = false;
+    for (const auto& line : model.incidences(corner)) on_inactive_line |= !line.is_active();
+    EXPECT_EQ(corner.is_active(), !on_inactive_line);
+  }
+  EXPECT_TRUE(model.surface(on).is_active());
+  EXPECT_EQ(mappings.created_components.at(line_type).size(), model.nb_lines());
 }
 
 }  // namespace
