@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -33,6 +34,8 @@ namespace internal {
 template <typename Key, typename Value, typename KeyOf>
 class LinkedHashTable {
   using Slots = std::vector<std::optional<Value>>;
+  // 32-bit slot numbers keep the index map small (the containers hold fewer than 4G entries).
+  using SlotIndex = std::uint32_t;
 
  public:
   template <bool Const>
@@ -128,15 +131,14 @@ class LinkedHashTable {
   /// Inserts the value built from `args` under `key` unless the key is present.
   template <typename... Args>
   std::pair<iterator, bool> emplace_with_key(const Key& key, Args&&... args) {
-    if (const auto found = index_.find(key); found != index_.end()) {
-      return {slot_iterator(found->second), false};
-    }
     compact_if_sparse();
-    slots_.emplace_back(std::in_place, std::forward<Args>(args)...);
+    // One hash probe: claim the index entry first, then build the slot it points to.
+    const auto [entry, inserted] = index_.try_emplace(key, static_cast<SlotIndex>(slots_.size()));
+    if (!inserted) return {slot_iterator(entry->second), false};
     try {
-      index_.emplace(key, slots_.size() - 1);
+      slots_.emplace_back(std::in_place, std::forward<Args>(args)...);
     } catch (...) {
-      slots_.pop_back();
+      index_.erase(key);
       throw;
     }
     return {slot_iterator(slots_.size() - 1), true};
@@ -186,14 +188,14 @@ class LinkedHashTable {
     compacted.reserve(index_.size() + 1);
     for (auto& slot : slots_) {
       if (!slot.has_value()) continue;
-      index_[KeyOf{}(*slot)] = compacted.size();
+      index_[KeyOf{}(*slot)] = static_cast<SlotIndex>(compacted.size());
       compacted.emplace_back(std::in_place, std::move(*slot));
     }
     slots_ = std::move(compacted);
   }
 
   Slots slots_;
-  absl::flat_hash_map<Key, std::size_t> index_;
+  absl::flat_hash_map<Key, SlotIndex> index_;
 };
 
 struct PairFirst {
