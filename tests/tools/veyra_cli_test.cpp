@@ -324,5 +324,64 @@ TEST_F(VeyraProgram, ValidateReportsTheProblemsOfNativeModels) {
   EXPECT_EQ(json["problems"][1]["elements"], nlohmann::ordered_json::array());
 }
 
+TEST_F(VeyraProgram, MeshesToBRepBuildsTheBoxOfTheExampleFaces) {
+  const fs::path faces = fs::path{VEYRA_TEST_DATA_DIR} / "box_faces";
+  std::string inputs;
+  for (const auto* side : {"xmin", "xmax", "ymin", "ymax", "zmin", "zmax"}) {
+    inputs += str_cat(" ", shell_quoted(faces / str_cat("box_", side, ".off")));
+  }
+  const auto model_file = file("box.tq_brep");
+  const auto views = file("box.vtm");
+  const auto conversion = run(str_cat("--seed 7 meshes-to-brep", inputs, " -o ",
+                                      shell_quoted(model_file), " --vtk ", shell_quoted(views)));
+  ASSERT_EQ(conversion.exit_code, 0) << conversion.err;
+  EXPECT_EQ(conversion.out,
+            str_cat("Read 6 meshes\n"
+                    "BRep: 8 corners, 12 lines, 6 surfaces, 1 blocks, 1 model boundaries\n"
+                    "Created: 8 Corner 12 Line 0 Surface 0 Block 0 ModelBoundary\n"
+                    "Removed: 0 Corner 0 Line 0 Surface 0 Block 0 ModelBoundary\n"
+                    "Wrote ",
+                    model_file, "\n"));
+  EXPECT_TRUE(fs::exists(views));
+
+  const auto info = run(str_cat("info --json ", shell_quoted(model_file)));
+  ASSERT_EQ(info.exit_code, 0) << info.err;
+  const auto json = nlohmann::ordered_json::parse(info.out);
+  EXPECT_EQ(json["kind"], "BRep");
+  EXPECT_EQ(json["counts"]["corners"], 8);
+  EXPECT_EQ(json["counts"]["lines"], 12);
+  EXPECT_EQ(json["counts"]["surfaces"], 6);
+  EXPECT_EQ(json["counts"]["blocks"], 1);
+  EXPECT_EQ(json["counts"]["model_boundaries"], 1);
+  EXPECT_EQ(json["counts"]["unique_vertices"], 26);
+}
+
+TEST_F(VeyraProgram, MeshesToSectionTakesEveryEntityOfAGmshFile) {
+  const auto model_file = file("square.tq_sctn");
+  const auto conversion =
+      run(str_cat("meshes-to-section ",
+                  shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "square_2d.msh"), " -o ",
+                  shell_quoted(model_file)));
+  ASSERT_EQ(conversion.exit_code, 0) << conversion.err;
+  EXPECT_NE(conversion.out.find("Section: 4 corners, 4 lines, 1 surfaces, 1 model boundaries\n"),
+            std::string::npos)
+      << conversion.out;
+  const auto info = run(str_cat("info --json ", shell_quoted(model_file)));
+  ASSERT_EQ(info.exit_code, 0) << info.err;
+  const auto json = nlohmann::ordered_json::parse(info.out);
+  EXPECT_EQ(json["counts"]["surfaces"], 1);
+  EXPECT_EQ(json["counts"]["lines"], 4);
+
+  // The wrong model extension and a missing file are bad input.
+  const auto wrong = run(str_cat("meshes-to-section ",
+                                 shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "square_2d.msh"),
+                                 " -o ", shell_quoted(file("square.tq_brep"))));
+  EXPECT_EQ(wrong.exit_code, 1);
+  const auto missing =
+      run(str_cat("meshes-to-brep ", shell_quoted(file("none.off")), " -o ",
+                  shell_quoted(file("none.tq_brep"))));
+  EXPECT_EQ(missing.exit_code, 1);
+}
+
 }  // namespace
 }  // namespace veyra
