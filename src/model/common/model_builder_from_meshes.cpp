@@ -4,9 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include <ostrel/basic/generic_mapping.h>
 #include <ostrel/basic/logger.h>
-#include <ostrel/basic/mesh_element.h>
 #include <ostrel/geometry/nn_search.h>
 #include <ostrel/model/brep.h>
 #include <ostrel/model/brep_builder.h>
@@ -48,29 +46,29 @@ class ModelBuilderFromMeshes<Model>::Impl {
     // The model has no unique vertex yet, so the colocated indices are the unique vertex ids.
     builder_.create_unique_vertices(colocated.nb_unique_points());
     const auto& unique_vertex_of = colocated.colocated_mapping;
-    for (const auto& point_set : point_sets_) {
-      const auto& mesh = point_set.get();
+    for (index_t m = 0; m < point_sets_.size(); ++m) {
+      const auto& mesh = point_sets_[m].get();
       builder_.add_corner(mesh.id());
       const auto& corner = model_.corner(mesh.id());
       builder_.update_corner_mesh(corner, mesh.clone());
       if (const auto name = mesh.name()) builder_.set_corner_name(corner.id(), *name);
-      tie_vertices(corner.component_id(), mesh, point_set_table_, unique_vertex_of);
+      tie_vertices(corner.component_id(), mesh, point_set_offsets_[m], unique_vertex_of);
     }
-    for (const auto& curve : curves_) {
-      const auto& mesh = curve.get();
+    for (index_t m = 0; m < curves_.size(); ++m) {
+      const auto& mesh = curves_[m].get();
       builder_.add_line(mesh.id());
       const auto& line = model_.line(mesh.id());
       builder_.update_line_mesh(line, mesh.clone());
       if (const auto name = mesh.name()) builder_.set_line_name(line.id(), *name);
-      tie_vertices(line.component_id(), mesh, curve_table_, unique_vertex_of);
+      tie_vertices(line.component_id(), mesh, curve_offsets_[m], unique_vertex_of);
     }
-    for (const auto& surface_mesh : surfaces_) {
-      const auto& mesh = surface_mesh.get();
+    for (index_t m = 0; m < surfaces_.size(); ++m) {
+      const auto& mesh = surfaces_[m].get();
       builder_.add_surface(mesh.id());
       const auto& surface = model_.surface(mesh.id());
       builder_.update_surface_mesh(surface, mesh.clone());
       if (const auto name = mesh.name()) builder_.set_surface_name(surface.id(), *name);
-      tie_vertices(surface.component_id(), mesh, surface_table_, unique_vertex_of);
+      tie_vertices(surface.component_id(), mesh, surface_offsets_[m], unique_vertex_of);
     }
     const ModelBuildTopologyParameters parameters{false};
     ModelBuilderFromUniqueVertices<Model> engine{model_, parameters};
@@ -78,8 +76,9 @@ class ModelBuilderFromMeshes<Model>::Impl {
   }
 
  private:
-  // Every vertex of every mesh, point sets first, then curves, then surface meshes, each
-  // recorded in its kind's table against its position in the list.
+  // Every vertex of every mesh, point sets first, then curves, then surface meshes. Each
+  // mesh's vertices take consecutive positions in the list, so the position of a mesh vertex is
+  // its mesh's first position plus its index: one offset per mesh is all the lookup needs.
   std::vector<Point<D>> collect_points() {
     index_t nb_points = 0;
     for (const auto& mesh : point_sets_) nb_points += mesh.get().nb_vertices();
@@ -87,34 +86,28 @@ class ModelBuilderFromMeshes<Model>::Impl {
     for (const auto& mesh : surfaces_) nb_points += mesh.get().nb_vertices();
     std::vector<Point<D>> points;
     points.reserve(nb_points);
-    collect_mesh_points(point_sets_, point_set_table_, points);
-    collect_mesh_points(curves_, curve_table_, points);
-    collect_mesh_points(surfaces_, surface_table_, points);
+    collect_mesh_points(point_sets_, point_set_offsets_, points);
+    collect_mesh_points(curves_, curve_offsets_, points);
+    collect_mesh_points(surfaces_, surface_offsets_, points);
     return points;
   }
 
   template <typename Meshes>
-  static void collect_mesh_points(Meshes meshes, GenericMapping<MeshVertex>& table,
+  static void collect_mesh_points(Meshes meshes, std::vector<index_t>& offsets,
                                   std::vector<Point<D>>& points) {
-    index_t nb_vertices = 0;
-    for (const auto& mesh : meshes) nb_vertices += mesh.get().nb_vertices();
-    table.reserve(nb_vertices);
+    offsets.reserve(meshes.size());
     for (const auto& mesh_ref : meshes) {
       const auto& mesh = mesh_ref.get();
-      for (index_t v = 0; v < mesh.nb_vertices(); ++v) {
-        table.map({mesh.id(), v}, {sentinel_uuid, static_cast<index_t>(points.size())});
-        points.push_back(mesh.point(v));
-      }
+      offsets.push_back(static_cast<index_t>(points.size()));
+      for (index_t v = 0; v < mesh.nb_vertices(); ++v) points.push_back(mesh.point(v));
     }
   }
 
   template <typename Mesh>
-  void tie_vertices(const ComponentID& component, const Mesh& mesh,
-                    const GenericMapping<MeshVertex>& table,
+  void tie_vertices(const ComponentID& component, const Mesh& mesh, index_t offset,
                     const std::vector<index_t>& unique_vertex_of) {
     for (index_t v = 0; v < mesh.nb_vertices(); ++v) {
-      const auto position = table.in2out({mesh.id(), v}).front().vertex;
-      builder_.set_unique_vertex({component, v}, unique_vertex_of[position]);
+      builder_.set_unique_vertex({component, v}, unique_vertex_of[offset + v]);
     }
   }
 
@@ -123,9 +116,10 @@ class ModelBuilderFromMeshes<Model>::Impl {
   PointSets point_sets_;
   Curves curves_;
   Surfaces surfaces_;
-  GenericMapping<MeshVertex> point_set_table_;
-  GenericMapping<MeshVertex> curve_table_;
-  GenericMapping<MeshVertex> surface_table_;
+  // Position of each mesh's vertex 0 in the collected list, per kind, in span order.
+  std::vector<index_t> point_set_offsets_;
+  std::vector<index_t> curve_offsets_;
+  std::vector<index_t> surface_offsets_;
 };
 
 template <typename Model>
