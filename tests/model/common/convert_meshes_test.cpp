@@ -240,6 +240,7 @@ TEST_F(ConvertMeshes, CurveEndsJoinSurfaceVerticesWithinTolerance) {
   EXPECT_EQ(brep.nb_blocks(), 0);
   const auto& plate = brep.surface(triangle->id());
   EXPECT_EQ(plate.name(), "plate");
+  EXPECT_FALSE(brep.line(apart->id()).name().has_value());
   const auto joined_line = brep.line(joined->id()).component_id();
   EXPECT_EQ(brep.unique_vertex({joined_line, 0}), brep.unique_vertex({plate.component_id(), 0}));
   const auto apart_line = brep.line(apart->id()).component_id();
