@@ -32,7 +32,7 @@
 #include <model/topology/line_surface_relationships.h>
 #include <model/wireframe/unique_edges_inventory.h>
 
-#include "polygon_cycle_table.h"
+#include "polygon_cycles.h"
 #include "unique_edge_line.h"
 
 namespace veyra {
@@ -133,6 +133,27 @@ class SurfacePass {
 
   void remove_surface(const uuid& id) { builder_.remove_surface(model_.surface(id)); }
 
+  // Room for `count` more entries. Asked only for additions as large as the mapping, so that it
+  // grows geometrically however many groups there are.
+  template <typename Key>
+  static void reserve_more(GenericMapping<Key>& mapping, index_t count) {
+    if (count >= mapping.size_in()) mapping.reserve(mapping.size_in() + count);
+  }
+
+  // Appends the cycle of unique vertices of every polygon of the surface, in polygon order.
+  void add_polygon_cycles(detail::PolygonCycles& cycles, const Surface<D>& surface) const {
+    const auto& mesh = surface.mesh();
+    const auto unique_vertices = model_.component_unique_vertices(surface.id());
+    PolygonVertices cycle;
+    for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+      cycle.clear();
+      for (const auto vertex : mesh.polygon_vertices(polygon)) {
+        cycle.push_back(vertex < unique_vertices.size() ? unique_vertices[vertex] : NO_ID);
+      }
+      cycles.add(cycle);
+    }
+  }
+
   // ---- Split along lines ----
 
   void split_along_lines() {
@@ -191,6 +212,7 @@ class SurfacePass {
     const ComponentID new_component = new_surface.component_id();
     auto mesh_builder = builder_.surface_mesh_builder(new_id);
     mesh_builder->reserve_polygons(static_cast<index_t>(polygons.size()));
+    reserve_more(mappings_.mesh_elements.surfaces, static_cast<index_t>(polygons.size()));
     const auto unique_vertices = surface_unique_vertices(model_, old_surface);
     std::vector<index_t> vertex_old2new(old_mesh.nb_vertices(), NO_ID);
     std::vector<index_t> polygon_old2new(old_mesh.nb_polygons(), NO_ID);
@@ -258,27 +280,18 @@ class SurfacePass {
     }
     repair_non_manifold_vertices(model_, builder_, new_surface);
 
-    // Each old polygon goes to the new polygon on the same unique vertices.
-    detail::PolygonCycleTable cycles;
-    std::vector<index_t> polygon_of_cycle;
-    const auto& new_mesh = new_surface.mesh();
-    for (index_t polygon = 0; polygon < new_mesh.nb_polygons(); ++polygon) {
-      if (cycles.find_or_insert(polygon_unique_vertices(model_, new_surface, polygon)).second) {
-        polygon_of_cycle.push_back(polygon);
-      }
-    }
+    // Each old polygon goes to the first new polygon on the same unique vertices: the new
+    // polygons come first in the list, then those of each grouped surface.
+    detail::PolygonCycles cycles;
+    const auto nb_new_polygons = new_surface.mesh().nb_polygons();
+    add_polygon_cycles(cycles, new_surface);
+    for (const auto& old_id : group) add_polygon_cycles(cycles, model_.surface(old_id));
+    const auto first_cycles = cycles.first_occurrences();
+    index_t position = nb_new_polygons;
     for (const auto& old_id : group) {
-      const auto& old_surface = model_.surface(old_id);
-      for (index_t polygon = 0; polygon < old_surface.mesh().nb_polygons(); ++polygon) {
-        const auto [cycle, inserted] =
-            cycles.find_or_insert(polygon_unique_vertices(model_, old_surface, polygon));
-        if (inserted) {
-          polygon_of_cycle.push_back(NO_ID);
-          continue;
-        }
-        if (polygon_of_cycle[cycle] != NO_ID) {
-          map_polygon(old_id, polygon, new_id, polygon_of_cycle[cycle]);
-        }
+      for (index_t polygon = 0; polygon < model_.surface(old_id).mesh().nb_polygons(); ++polygon) {
+        const auto match = first_cycles[position++];
+        if (match < nb_new_polygons) map_polygon(old_id, polygon, new_id, match);
       }
     }
 
@@ -297,32 +310,23 @@ class SurfacePass {
   void isolate_repeated_polygons() {
     index_t nb_polygons = 0;
     for (const auto& surface : model_.surfaces()) nb_polygons += surface.mesh().nb_polygons();
-    detail::PolygonCycleTable cycles;
+    detail::PolygonCycles cycles;
     cycles.reserve(nb_polygons, 3 * nb_polygons);
-    std::vector<index_t> cycle_of_polygon;
-    cycle_of_polygon.reserve(nb_polygons);
-    std::vector<index_t> nb_occurrences;
-    PolygonVertices cycle;
-    for (const auto& surface : model_.surfaces()) {
-      const auto& mesh = surface.mesh();
-      const auto unique_vertices = model_.component_unique_vertices(surface.id());
-      for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
-        cycle.clear();
-        for (const auto vertex : mesh.polygon_vertices(polygon)) {
-          cycle.push_back(vertex < unique_vertices.size() ? unique_vertices[vertex] : NO_ID);
-        }
-        const auto [id, inserted] = cycles.find_or_insert(cycle);
-        if (inserted) nb_occurrences.push_back(0);
-        ++nb_occurrences[id];
-        cycle_of_polygon.push_back(id);
-      }
+    for (const auto& surface : model_.surfaces()) add_polygon_cycles(cycles, surface);
+    const auto first = cycles.first_occurrences();
+    // A polygon is repeated when it is not the first of its cycle, or when a later one is.
+    std::vector<bool> repeated(nb_polygons, false);
+    for (index_t position = 0; position < nb_polygons; ++position) {
+      if (first[position] == position) continue;
+      repeated[position] = true;
+      repeated[first[position]] = true;
     }
-    index_t next = 0;
+    index_t position = 0;
     for (const auto& surface : model_.surfaces()) {
       const auto& mesh = surface.mesh();
       std::unique_ptr<SurfaceMeshBuilder<D>> mesh_builder;
       for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
-        if (nb_occurrences[cycle_of_polygon[next++]] < 2) continue;
+        if (!repeated[position++]) continue;
         if (!mesh_builder) mesh_builder = builder_.surface_mesh_builder(surface.id());
         for (local_index_t edge = 0; edge < mesh.nb_polygon_edges(polygon); ++edge) {
           const PolygonEdge polygon_edge{polygon, edge};
@@ -445,23 +449,26 @@ class SurfacePass {
     }
     mesh_builder->reserve_vertices(nb_vertices);
     mesh_builder->reserve_polygons(nb_polygons);
+    reserve_more(mappings_.mesh_vertices.surfaces, nb_vertices);
+    reserve_more(mappings_.mesh_elements.surfaces, nb_polygons);
+    // First pass: the new vertices, and the cycle of new vertices of every polygon, which
+    // tells which polygons repeat an earlier one.
     absl::flat_hash_map<index_t, index_t> vertex_of_unique_vertex;
     vertex_of_unique_vertex.reserve(nb_vertices);
-    detail::PolygonCycleTable cycles;
+    std::vector<std::vector<index_t>> vertex_old2new;
+    vertex_old2new.reserve(group.size());
+    detail::PolygonCycles cycles;
     cycles.reserve(nb_polygons, 3 * nb_polygons);
-    std::vector<index_t> polygon_of_cycle;
-    polygon_of_cycle.reserve(nb_polygons);
     PolygonVertices new_vertices;
     for (const auto& old_id : group) {
       const auto& old_surface = model_.surface(old_id);
       const auto& old_mesh = old_surface.mesh();
       const auto unique_vertices = surface_unique_vertices(model_, old_surface);
-      std::vector<index_t> vertex_old2new(old_mesh.nb_vertices(), NO_ID);
-      std::vector<index_t> polygon_old2new(old_mesh.nb_polygons(), NO_ID);
+      auto& old2new = vertex_old2new.emplace_back(old_mesh.nb_vertices(), NO_ID);
       for (index_t polygon = 0; polygon < old_mesh.nb_polygons(); ++polygon) {
         new_vertices.clear();
         for (const auto vertex : old_mesh.polygon_vertices(polygon)) {
-          auto& new_vertex = vertex_old2new[vertex];
+          auto& new_vertex = old2new[vertex];
           if (new_vertex == NO_ID) {
             const auto unique_vertex = unique_vertices[vertex];
             // An untied vertex cannot meet another one: it gets a vertex of its own.
@@ -481,13 +488,34 @@ class SurfacePass {
           }
           new_vertices.push_back(new_vertex);
         }
-        const auto [cycle, inserted] = cycles.find_or_insert(new_vertices);
-        if (inserted) polygon_of_cycle.push_back(mesh_builder->create_polygon(new_vertices));
-        polygon_old2new[polygon] = polygon_of_cycle[cycle];
-        map_polygon(old_id, polygon, new_id, polygon_of_cycle[cycle]);
+        cycles.add(new_vertices);
       }
-      new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(),
-                                                 vertex_old2new);
+    }
+
+    // Second pass: the first polygon of each cycle is created, in the old polygon's vertex
+    // order; every polygon maps to the one of its cycle. Attributes follow surface by surface.
+    const auto first = cycles.first_occurrences();
+    std::vector<index_t> new_polygon_at(first.size(), NO_ID);
+    index_t position = 0;
+    for (index_t member = 0; member < group.size(); ++member) {
+      const auto& old_id = group[member];
+      const auto& old_mesh = model_.surface(old_id).mesh();
+      const auto& old2new = vertex_old2new[member];
+      std::vector<index_t> polygon_old2new(old_mesh.nb_polygons(), NO_ID);
+      for (index_t polygon = 0; polygon < old_mesh.nb_polygons(); ++polygon, ++position) {
+        if (first[position] == position) {
+          new_vertices.clear();
+          for (const auto vertex : old_mesh.polygon_vertices(polygon)) {
+            new_vertices.push_back(old2new[vertex]);
+          }
+          new_polygon_at[position] = mesh_builder->create_polygon(new_vertices);
+        } else {
+          new_polygon_at[position] = new_polygon_at[first[position]];
+        }
+        polygon_old2new[polygon] = new_polygon_at[position];
+        map_polygon(old_id, polygon, new_id, new_polygon_at[position]);
+      }
+      new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(), old2new);
       new_mesh.polygon_attribute_manager().import(old_mesh.polygon_attribute_manager(),
                                                   polygon_old2new);
     }

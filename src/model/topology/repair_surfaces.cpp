@@ -13,7 +13,7 @@
 #include <ostrel/model/repair_non_manifold_vertices.h>
 #include <ostrel/model/section.h>
 
-#include "polygon_cycle_table.h"
+#include "polygon_cycles.h"
 
 namespace veyra::detail {
 namespace {
@@ -53,16 +53,20 @@ void remove_duplicated_polygons(const Model& model, const Surface<Model::dim>& s
   const auto& mesh = surface.mesh();
   const auto nb_polygons = mesh.nb_polygons();
   const auto unique_vertices = model.component_unique_vertices(surface.id());
-  PolygonCycleTable cycles;
+  PolygonCycles cycles;
   cycles.reserve(nb_polygons, 3 * nb_polygons);
-  std::vector<bool> to_delete;
   PolygonVertices cycle;
   for (index_t polygon = 0; polygon < nb_polygons; ++polygon) {
     cycle.clear();
     for (const auto vertex : mesh.polygon_vertices(polygon)) {
       cycle.push_back(vertex < unique_vertices.size() ? unique_vertices[vertex] : NO_ID);
     }
-    if (cycles.find_or_insert(cycle).second) continue;
+    cycles.add(cycle);
+  }
+  const auto first = cycles.first_occurrences();
+  std::vector<bool> to_delete;
+  for (index_t polygon = 0; polygon < nb_polygons; ++polygon) {
+    if (first[polygon] == polygon) continue;
     if (to_delete.empty()) to_delete.resize(nb_polygons, false);
     to_delete[polygon] = true;
   }

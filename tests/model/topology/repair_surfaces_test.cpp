@@ -49,6 +49,19 @@ TYPED_TEST(RepairSurfaces, DuplicatedTriangles) {
   EXPECT_EQ(mesh.nb_vertices(), 5u);
 }
 
+// The same holds for polygons of any size; polygons of different sizes never match.
+TYPED_TEST(RepairSurfaces, DuplicatedPolygonsOfAnySize) {
+  testing_support::SurfaceScene<TypeParam> scene;
+  scene.make_grid_places(2, 2);
+  const auto surface = scene.add_surface(
+      scene.polygonal(), {{0, 1, 2, 5, 4}, {0, 1, 4}, {4, 5, 8, 7}, {5, 2, 1, 0, 4},
+                          {7, 8, 5, 4}, {1, 0, 4}, {4, 5, 2, 1, 0}, {4, 7, 6, 3}});
+  const auto before = scene.cycles(surface);
+  detail::repair_surfaces(scene.start());
+  EXPECT_EQ(scene.cycles(surface),
+            (std::vector<PolygonVertices>{before[0], before[1], before[2], before[7]}));
+}
+
 // A Moebius strip of three quadrangles cannot be oriented: it stays as it is and the repair says
 // so once, naming the surface by its name, or by its id when it has none.
 TYPED_TEST(RepairSurfaces, UnorientableSurfaceIsKeptWithWarning) {
