@@ -4,17 +4,15 @@
 // attribute, then convert_solid_elements_into_brep). Each iteration starts from a fresh solid
 // without edge or facet table, as a mesh reader gives it. Items are the tetrahedra.
 #include <benchmark/benchmark.h>
-
-#include <memory>
-
+#include <model/common/library.h>
+#include <model/element_meshes/brep_from_solid_elements_builder.h>
+#include <model/element_meshes/surface_facets_from_attribute.h>
 #include <ostrel/basic/attribute.h>
 #include <ostrel/basic/attribute_manager.h>
 #include <ostrel/mesh/tetrahedral_solid.h>
 #include <veyra_testing/mesh_generators.h>
 
-#include <model/common/library.h>
-#include <model/element_meshes/brep_from_solid_elements_builder.h>
-#include <model/element_meshes/surface_facets_from_attribute.h>
+#include <memory>
 
 #include "bench_support.h"
 
@@ -27,8 +25,9 @@ std::unique_ptr<veyra::TetrahedralSolid<3>> make_two_region_box(index_t nx, inde
                                                                 index_t nz) {
   auto solid = veyra::testing::make_box_tetrahedra(nx, ny, nz, Point<3>{{0., 0., 0.}},
                                                    Point<3>{{1., 1., 1.}});
-  auto region = solid->polyhedron_attribute_manager()
-                    .find_or_create_attribute<veyra::VariableAttribute, int>("region", 0);
+  auto region =
+      solid->polyhedron_attribute_manager().find_or_create_attribute<veyra::VariableAttribute, int>(
+          "region", 0);
   for (index_t p = 0; p < solid->nb_polyhedra(); ++p) {
     region->set_value(p, solid->polyhedron_barycenter(p).value(0) > 0.5 ? 1 : 0);
   }
@@ -46,7 +45,8 @@ void BM_ConvertSolidElementsIntoBRep(benchmark::State& state) {
     nb_tetrahedra = solid->nb_polyhedra();
     state.ResumeTiming();
     const auto facets = veyra::surface_facets_from_attribute(*solid, "region");
-    auto [brep, vertices, elements] = veyra::convert_solid_elements_into_brep(*solid, {}, {}, facets);
+    auto [brep, vertices, elements] =
+        veyra::convert_solid_elements_into_brep(*solid, {}, {}, facets);
     state.PauseTiming();
     if (brep.nb_blocks() != 2 || brep.nb_surfaces() != 3 || brep.nb_lines() != 1) {
       state.SkipWithError("unexpected model");
@@ -71,6 +71,7 @@ BENCHMARK(BM_ConvertSolidElementsIntoBRep)
     ->Args({10, 10})
     ->Args({26, 25})
     ->Args({56, 54})
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 

@@ -90,7 +90,7 @@ std::string shell_quoted(const fs::path& path) { return str_cat("\"", path.strin
 TEST_F(VeyraProgram, EveryCommandHasHelp) {
   const auto help = run("--help");
   EXPECT_EQ(help.exit_code, 0);
-  for (const auto* command : {"info", "convert", "validate"}) {
+  for (const auto* command : {"info", "convert", "validate", "solid-to-brep"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const auto command_help = run(str_cat(command, " --help"));
     EXPECT_EQ(command_help.exit_code, 0) << command;
@@ -207,6 +207,46 @@ TEST_F(VeyraProgram, BadInputExitsWithOneAndAOneLineMessage) {
   }
   EXPECT_FALSE(fs::exists(file("out.vtu")));
   EXPECT_FALSE(fs::exists(file("out.off")));
+}
+
+TEST_F(VeyraProgram, SolidToBRepBuildsOneBlockPerPhysicalVolume) {
+  const auto mesh = shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "tet_box.msh");
+  const auto output = file("box.tq_brep");
+  const auto views = file("box.vtm");
+  const auto result = run(
+      str_cat("solid-to-brep ", mesh, " -o ", shell_quoted(output), " --vtk ", shell_quoted(views)));
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.out.find("48 polyhedra"), std::string::npos) << result.out;
+  // The two halves meet on the 8 triangles of the plane x = 1/2.
+  EXPECT_NE(result.out.find("Surface facets from gmsh_physical: 8"), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("BRep: 0 corners, 1 lines, 3 surfaces, 2 blocks, 1 model boundaries"),
+            std::string::npos)
+      << result.out;
+  const auto brep = load_brep(output);
+  EXPECT_EQ(brep.nb_blocks(), 2);
+  EXPECT_EQ(brep.nb_surfaces(), 3);
+  index_t nb_polyhedra = 0;
+  for (const auto& block : brep.blocks()) nb_polyhedra += block.mesh().nb_polyhedra();
+  EXPECT_EQ(nb_polyhedra, 48);
+  EXPECT_TRUE(fs::exists(views));
+  EXPECT_EQ(run(str_cat("validate ", shell_quoted(output))).exit_code, 0);
+
+  const auto other = run(str_cat("solid-to-brep ", mesh, " -o ", shell_quoted(file("other.tq_brep")),
+                                 " --attribute gmsh_entity"));
+  EXPECT_EQ(other.exit_code, 0) << other.err;
+  const auto missing = run(str_cat("solid-to-brep ", mesh, " -o ",
+                                   shell_quoted(file("missing.tq_brep")), " --attribute region"));
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_NE(missing.err.find("[surface_facets_from_attribute] Attribute not found"),
+            std::string::npos)
+      << missing.err;
+  const auto surface =
+      run(str_cat("solid-to-brep ", shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "square_2d.msh"),
+                  " -o ", shell_quoted(file("square.tq_brep"))));
+  EXPECT_EQ(surface.exit_code, 1);
+  EXPECT_NE(surface.err.find("not a solid"), std::string::npos) << surface.err;
+  EXPECT_FALSE(fs::exists(file("missing.tq_brep")));
 }
 
 TEST_F(VeyraProgram, InfoAndConvertDescribeAndExportNativeModels) {

@@ -4,18 +4,17 @@
 // per connected region, surfaces where regions meet and on the skin, and the lines and corners
 // where surfaces meet. The model is written natively and, with --vtk, as a .vtm multiblock; a
 // summary goes to stdout.
-#include <iostream>
-#include <string>
-
+#include <model/common/library.h>
+#include <model/element_meshes/brep_from_solid_elements_builder.h>
+#include <model/element_meshes/surface_facets_from_attribute.h>
 #include <ostrel/basic/logger.h>
 #include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/mesh/io/read_mesh.h>
 #include <ostrel/model/io/brep_io.h>
 #include <ostrel/model/io/write_vtm.h>
 
-#include <model/common/library.h>
-#include <model/element_meshes/brep_from_solid_elements_builder.h>
-#include <model/element_meshes/surface_facets_from_attribute.h>
+#include <iostream>
+#include <string>
 
 #include "../command.h"
 #include "../model_files.h"
@@ -49,13 +48,14 @@ class SolidToBRepCommand final : public Command {
     VeyraConversionModelLibrary::initialize();
     auto mesh = read_mesh(input_);
     if (mesh.kind() != MeshKind::solid) {
-      throw OstrelMeshException{nullptr, OstrelException::TYPE::input, input_, " holds a ",
-                                mesh_kind_name(mesh.kind()), ", not a solid"};
+      throw OstrelMeshException{nullptr,     OstrelException::TYPE::input, input_,
+                                " holds a ", mesh_kind_name(mesh.kind()),  ", not a solid"};
     }
     auto solid = mesh.release<SolidMesh<3>>();
     const auto nb_polyhedra = solid->nb_polyhedra();
     const auto facets = surface_facets_from_attribute(*solid, attribute_);
-    const auto [brep, vertices, elements] = convert_solid_elements_into_brep(*solid, {}, {}, facets);
+    const auto [brep, vertices, elements] =
+        convert_solid_elements_into_brep(*solid, {}, {}, facets);
     save_brep(brep, output_);
     if (!vtk_output_.empty()) {
       const auto files = write_vtm(brep, vtk_output_);

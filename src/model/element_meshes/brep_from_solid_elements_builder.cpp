@@ -21,11 +21,11 @@
 #include <ostrel/model/split_along_surface_mesh_borders.h>
 #include <veyra_common/modifier/brep_geometric_modifier.h>
 
-#include "solid_block_meshes.h"
-#include "tetrahedral_block_mesh_repairs.h"
-
 #include <memory>
 #include <vector>
+
+#include "solid_block_meshes.h"
+#include "tetrahedral_block_mesh_repairs.h"
 
 namespace veyra::detail {
 namespace {
@@ -61,10 +61,10 @@ class BRepFromSolidElementsBuilder::Impl {
       : brep_(brep),
         builder_(brep),
         solid_(solid),
-        surface_impl_(MeshFactory::default_impl(solid.type_name() ==
-                                                        TetrahedralSolid<3>::type_name_static()
-                                                    ? TriangulatedSurface<3>::type_name_static()
-                                                    : PolygonalSurface<3>::type_name_static())),
+        surface_impl_(
+            MeshFactory::default_impl(solid.type_name() == TetrahedralSolid<3>::type_name_static()
+                                          ? TriangulatedSurface<3>::type_name_static()
+                                          : PolygonalSurface<3>::type_name_static())),
         solid_default_impl_(MeshFactory::default_impl(solid.type_name())),
         nb_input_vertices_(solid.nb_vertices()) {}
 
@@ -91,8 +91,7 @@ class BRepFromSolidElementsBuilder::Impl {
         nb_polyhedra, parallel_chunk_size(nb_polyhedra), [&](index_t begin, index_t end) {
           std::vector<index_t> border;
           for (index_t polyhedron = begin; polyhedron < end; ++polyhedron) {
-            for (local_index_t local = 0; local < solid.nb_polyhedron_facets(polyhedron);
-                 ++local) {
+            for (local_index_t local = 0; local < solid.nb_polyhedron_facets(polyhedron); ++local) {
               const PolyhedronFacet polyhedron_facet{polyhedron, local};
               if (!solid.is_polyhedron_facet_on_border(polyhedron_facet)) continue;
               border.push_back(
@@ -213,12 +212,11 @@ bool BRepFromSolidElementsBuilder::is_corner(index_t wireframe_vertex) const {
   std::array<index_t, 2> counts{};
   for (std::size_t k = 0; k < 2; ++k) {
     const auto& end = around[k];
-    const auto edge = edges.edge_from_vertices(
-        {support_mesh_vertex_id(wireframe.edge_vertex(end)),
-         support_mesh_vertex_id(wireframe.edge_vertex(end.opposite()))});
+    const auto edge =
+        edges.edge_from_vertices({support_mesh_vertex_id(wireframe.edge_vertex(end)),
+                                  support_mesh_vertex_id(wireframe.edge_vertex(end.opposite()))});
     if (!edge) {
-      throw_model_exception_at(wireframe.point(wireframe_vertex),
-                               OstrelException::TYPE::internal,
+      throw_model_exception_at(wireframe.point(wireframe_vertex), OstrelException::TYPE::internal,
                                "[BRepFromSolidElementsBuilder::Impl::is_corner] Should have found "
                                "an edge in the solid from the vertices of the wireframe edge.");
     }
@@ -273,7 +271,8 @@ BRepFromSolidElementsBuilder::build_brep_without_block_mesh() {
   std::vector<index_t> final_unique_vertices;
   final_unique_vertices.reserve(clean.unique_vertices.size());
   for (const auto unique_vertex : clean.unique_vertices) {
-    if (unique_vertex != NO_ID) final_unique_vertices.push_back(isolated_renumbering[unique_vertex]);
+    if (unique_vertex != NO_ID)
+      final_unique_vertices.push_back(isolated_renumbering[unique_vertex]);
   }
   return {internal::input_vertex_mapping(final_unique_vertices, nb_input_vertices),
           std::move(mapping)};

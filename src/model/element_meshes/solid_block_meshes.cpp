@@ -45,33 +45,69 @@ void import_attributes(AttributeManager& to, const AttributeManager& from,
   to.import(from, old2new);
 }
 
+// Solid index -> block index for the elements of one block: a dense table over the solid when
+// the block holds a good part of it, a hash map otherwise, so that a large block pays no hashing
+// and many small blocks do not each pay for the whole solid.
+class BlockIndexTable {
+ public:
+  BlockIndexTable(index_t solid_extent, index_t block_size)
+      : dense_(block_size * 8 >= solid_extent) {
+    if (dense_) {
+      table_.assign(solid_extent, NO_ID);
+    } else {
+      map_.reserve(block_size);
+    }
+  }
+
+  /// The block index of `element`, given `next` when it has none yet; `second` is true then.
+  std::pair<index_t, bool> find_or_insert(index_t element, index_t next) {
+    if (dense_) {
+      auto& entry = table_[element];
+      if (entry != NO_ID) return {entry, false};
+      entry = next;
+      return {next, true};
+    }
+    const auto [found, inserted] = map_.try_emplace(element, next);
+    return {found->second, inserted};
+  }
+  index_t at(index_t element) const { return dense_ ? table_[element] : map_.at(element); }
+
+ private:
+  bool dense_;
+  std::vector<index_t> table_;
+  absl::flat_hash_map<index_t, index_t> map_;
+};
+
 // Fills one block mesh with the polyhedra of `group` (ascending solid ids); returns the solid
 // vertex of each block vertex. Reads the solid only, so blocks are built concurrently.
 std::vector<index_t> copy_polyhedra(const SolidMesh<3>& solid, absl::Span<const index_t> group,
                                     const SolidMesh<3>& block_mesh,
                                     SolidMeshBuilder<3>& mesh_builder) {
+  const auto nb_polyhedra = static_cast<index_t>(group.size());
+  // Block vertices in order of first use, found before any is created so that the vertex
+  // storage is allocated once.
+  BlockIndexTable block_vertices{solid.nb_vertices(), nb_polyhedra};
+  std::vector<index_t> solid_vertices;
+  std::vector<index_t> corners;
+  for (const auto polyhedron : group) {
+    for (const auto vertex : solid.polyhedron_vertices(polyhedron)) {
+      const auto [block_vertex, created] =
+          block_vertices.find_or_insert(vertex, static_cast<index_t>(solid_vertices.size()));
+      if (created) solid_vertices.push_back(vertex);
+      corners.push_back(block_vertex);
+    }
+  }
+  mesh_builder.reserve_vertices(static_cast<index_t>(solid_vertices.size()));
+  for (const auto vertex : solid_vertices) mesh_builder.create_point(solid.point(vertex));
+
   // A tetrahedral mesh has fixed facets: only a polyhedral copy needs them spelled out.
   const bool fixed_facets = solid.type_name() == TetrahedralSolid<3>::type_name_static();
-  absl::flat_hash_map<index_t, index_t> block_vertex_of;
-  block_vertex_of.reserve(group.size() / 2 + 4);
-  std::vector<index_t> solid_vertices;
-  index_t nb_corners = 0;
-  for (const auto polyhedron : group) nb_corners += solid.nb_polyhedron_vertices(polyhedron);
-  mesh_builder.reserve_polyhedra(static_cast<index_t>(group.size()), nb_corners,
-                                 fixed_facets ? 0 : nb_corners);
-  absl::InlinedVector<index_t, 8> vertices;
+  const auto nb_corners = static_cast<index_t>(corners.size());
+  mesh_builder.reserve_polyhedra(nb_polyhedra, nb_corners, fixed_facets ? 0 : nb_corners);
   std::vector<std::vector<local_index_t>> facets;
+  index_t first_corner = 0;
   for (const auto polyhedron : group) {
-    vertices.clear();
-    for (const auto vertex : solid.polyhedron_vertices(polyhedron)) {
-      const auto [found, created] =
-          block_vertex_of.try_emplace(vertex, static_cast<index_t>(solid_vertices.size()));
-      if (created) {
-        mesh_builder.create_point(solid.point(vertex));
-        solid_vertices.push_back(vertex);
-      }
-      vertices.push_back(found->second);
-    }
+    const auto nb_vertices = solid.nb_polyhedron_vertices(polyhedron);
     if (!fixed_facets) {
       // Facets as positions in the polyhedron's vertex list; the inner vectors keep their room
       // from one polyhedron to the next.
@@ -85,23 +121,29 @@ std::vector<index_t> copy_polyhedra(const SolidMesh<3>& solid, absl::Span<const 
         }
       }
     }
-    mesh_builder.create_polyhedron(vertices, facets);
+    mesh_builder.create_polyhedron(absl::MakeConstSpan(corners).subspan(first_corner, nb_vertices),
+                                   facets);
+    first_corner += nb_vertices;
   }
-  // Neighbours lie in the same group, which is sorted: their block index is their rank in it.
-  for (index_t block_polyhedron = 0; block_polyhedron < group.size(); ++block_polyhedron) {
+
+  // Neighbours lie in the same group.
+  BlockIndexTable block_polyhedra{solid.nb_polyhedra(), nb_polyhedra};
+  for (index_t block_polyhedron = 0; block_polyhedron < nb_polyhedra; ++block_polyhedron) {
+    block_polyhedra.find_or_insert(group[block_polyhedron], block_polyhedron);
+  }
+  for (index_t block_polyhedron = 0; block_polyhedron < nb_polyhedra; ++block_polyhedron) {
     const auto polyhedron = group[block_polyhedron];
     for (local_index_t local = 0; local < solid.nb_polyhedron_facets(polyhedron); ++local) {
       const auto adjacent = solid.polyhedron_adjacent({polyhedron, local});
       if (!adjacent) continue;
-      const auto rank = std::lower_bound(group.begin(), group.end(), *adjacent) - group.begin();
       mesh_builder.set_polyhedron_adjacent({block_polyhedron, local},
-                                           static_cast<index_t>(rank));
+                                           block_polyhedra.at(*adjacent));
     }
   }
   import_attributes(block_mesh.vertex_attribute_manager(), solid.vertex_attribute_manager(),
                     solid_vertices);
-  import_attributes(block_mesh.polyhedron_attribute_manager(),
-                    solid.polyhedron_attribute_manager(), group);
+  import_attributes(block_mesh.polyhedron_attribute_manager(), solid.polyhedron_attribute_manager(),
+                    group);
   return solid_vertices;
 }
 
@@ -146,7 +188,8 @@ void create_block_line_relations(const BRep& brep, BRepBuilder& builder) {
                                "[BRepFromSolidElementsBuilder::create_block_line_relations] Line "
                                "edge should have only one block around it.");
     }
-    builder.add_line_block_internal_relationship(line, brep.block(around.block_edges.begin()->first));
+    builder.add_line_block_internal_relationship(line,
+                                                 brep.block(around.block_edges.begin()->first));
   }
 }
 
@@ -197,8 +240,8 @@ void add_corners_at_touching_points(const BRep& brep, BRepBuilder& builder) {
       touching_surfaces.clear();
       for (const auto tie : ties) {
         if (tie.component_id.type() != Surface<3>::component_type_static()) continue;
-        if (std::find(touching_surfaces.begin(), touching_surfaces.end(),
-                      tie.component_id.id()) == touching_surfaces.end()) {
+        if (std::find(touching_surfaces.begin(), touching_surfaces.end(), tie.component_id.id()) ==
+            touching_surfaces.end()) {
           touching_surfaces.push_back(tie.component_id.id());
         }
       }

@@ -6,7 +6,6 @@
 #include <ostrel/basic/parallel.h>
 #include <ostrel/mesh/solid_facets.h>
 
-
 namespace veyra {
 
 std::vector<index_t> surface_facets_from_attribute(SolidMesh<3>& solid,

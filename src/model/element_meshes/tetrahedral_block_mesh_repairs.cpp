@@ -15,12 +15,12 @@
 #include <ostrel/model/split_along_surface_mesh_borders.h>
 #include <veyra_common/modifier/tetrahedral_solid_modifier.h>
 
-#include "solid_block_meshes.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+
+#include "solid_block_meshes.h"
 
 namespace veyra::internal {
 namespace {
@@ -306,6 +306,9 @@ class TetrahedralRepairs {
     }
 
     void close() {
+      // A batch without split changes nothing: its clean would only report what is already
+      // there, at the cost of a pass over the whole copy.
+      if (!split_made_) return;
       const auto clean = modifier_.clean();
       repairs_.surface_facets_.renumber(clean.facets);
       repairs_.line_edges_.renumber(clean.edges);
@@ -314,6 +317,7 @@ class TetrahedralRepairs {
 
    private:
     void record(const TetrahedralSolidModifier::SplitInfo& info) {
+      split_made_ = true;
       for (const auto& [polyhedron, parent] : info.polyhedra) history_.record(parent, polyhedron);
       for (const auto& [facet, parent] : info.facets) {
         if (parent != NO_ID && repairs_.surface_facets_.contains(parent)) {
@@ -331,6 +335,7 @@ class TetrahedralRepairs {
     std::unique_ptr<TetrahedralSolidBuilder<3>> builder_;
     TetrahedralSolidModifier modifier_;
     PolyhedronHistory history_;
+    bool split_made_{false};
   };
 
   BRep& brep_;
@@ -404,7 +409,8 @@ std::pair<GenericMapping<index_t>, IndexToBRepMeshElementsMapping> repair_tetrah
   std::vector<index_t> final_unique_vertices;
   final_unique_vertices.reserve(clean.unique_vertices.size());
   for (const auto unique_vertex : clean.unique_vertices) {
-    if (unique_vertex != NO_ID) final_unique_vertices.push_back(isolated_renumbering[unique_vertex]);
+    if (unique_vertex != NO_ID)
+      final_unique_vertices.push_back(isolated_renumbering[unique_vertex]);
   }
   return {input_vertex_mapping(final_unique_vertices, lists.nb_input_vertices), std::move(result)};
 }

@@ -5,6 +5,7 @@
 #include <model/element_meshes/surface_facets_from_attribute.h>
 #include <ostrel/mesh/convert_solid_mesh.h>
 #include <ostrel/model/io/brep_io.h>
+#include <tbb/global_control.h>
 #include <veyra_testing/log_capture.h>
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <limits>
 #include <sstream>
 #include <string>
-#include <tbb/global_control.h>
 #include <vector>
 
 #include "solid_elements_fixtures.h"
@@ -43,7 +43,7 @@ class BRepFromSolidElements : public ::testing::Test {
 index_t count_lines(LogCapture& log, std::string_view text) {
   const auto lines = log.lines();
   return static_cast<index_t>(std::count_if(lines.begin(), lines.end(),
-                                             [&](const auto& line) { return line.text == text; }));
+                                            [&](const auto& line) { return line.text == text; }));
 }
 
 // The unique component of `brep` whose mesh has `nb` elements; fails when there is not exactly
@@ -122,8 +122,9 @@ TEST_F(BRepFromSolidElements, WithoutListsTheSkinBoundsOneBlockPerConnectedSolid
   EXPECT_TRUE(elements.lines.empty());
   EXPECT_EQ(elements.surfaces.size_in(), 48);
   for (index_t p = 0; p < 48; ++p) {
-    EXPECT_EQ(elements.blocks.in2out(p), (GenericMapping<index_t, MeshElement>::Values<MeshElement>{
-                                             MeshElement{block.id(), p}}));
+    EXPECT_EQ(
+        elements.blocks.in2out(p),
+        (GenericMapping<index_t, MeshElement>::Values<MeshElement>{MeshElement{block.id(), p}}));
   }
   expect_consistent_mappings(brep, *input, vertices, elements);
   expect_conformal_block_meshes(brep);
@@ -140,8 +141,9 @@ TEST_F(BRepFromSolidElements, WithoutBlockMeshesAndFacetsTheModelIsEmpty) {
   EXPECT_EQ(brep.nb_unique_vertices(), 0);
   EXPECT_TRUE(vertices.empty());
   EXPECT_EQ(elements, IndexToModelMeshElementsMapping{});
-  EXPECT_EQ(count_lines(log, "[build_blocks] Cannot build BRep blocks without surface or with "
-                             "existing blocks"),
+  EXPECT_EQ(count_lines(log,
+                        "[build_blocks] Cannot build BRep blocks without surface or with "
+                        "existing blocks"),
             1);
   test::expect_valid(brep);
 }
@@ -297,8 +299,8 @@ TEST_F(BRepFromSolidElements, InnerPatchIsInternalToItsBlockAndItsBorderToBorder
   EXPECT_EQ(block.mesh().nb_polyhedra(), 384 + 8);
   // The block is cut along the patch: its inner vertex and the two middles get a second copy.
   EXPECT_EQ(block.mesh().nb_vertices(), 127 + 3);
-  const auto diagonal = solid.facets().facet_from_vertices(std::vector<index_t>{
-      box.vertex(2, 2, 1), box.vertex(2, 3, 1), box.vertex(2, 3, 2)});
+  const auto diagonal = solid.facets().facet_from_vertices(
+      std::vector<index_t>{box.vertex(2, 2, 1), box.vertex(2, 3, 1), box.vertex(2, 3, 2)});
   ASSERT_TRUE(diagonal);
   EXPECT_EQ(elements.surfaces.in2out(*diagonal).size(), 2);
   EXPECT_EQ(vertices.size_in(), 125);
@@ -341,9 +343,9 @@ TEST_F(BRepFromSolidElements, IsolatedTriangleIsSplitAtItsBarycenterInSurfaceAnd
   for (const auto& piece : elements.surfaces.in2out(*triangle)) {
     EXPECT_EQ(piece.component_id, inner.id());
   }
-  const auto pieces = std::count_if(
-      elements.blocks.in2out_map().begin(), elements.blocks.in2out_map().end(),
-      [](const auto& entry) { return entry.second.size() == 3; });
+  const auto pieces =
+      std::count_if(elements.blocks.in2out_map().begin(), elements.blocks.in2out_map().end(),
+                    [](const auto& entry) { return entry.second.size() == 3; });
   EXPECT_EQ(pieces, 2);
   expect_consistent_mappings(brep, *input, vertices, elements);
   expect_conformal_block_meshes(brep);
@@ -393,8 +395,8 @@ TEST_F(BRepFromSolidElements, TwoRegionBoxGivesTwoBlocksThreeSurfacesAndOneClose
     EXPECT_EQ(surface.mesh().nb_polygons(), 96);
     EXPECT_EQ(brep.nb_incidences(surface), 1);
     EXPECT_TRUE(brep.is_item(surface.id(), boundary.id()));
-    const bool on_left = surface.mesh().point(0).value(0) < 2. ||
-                         surface.mesh().bounding_box().min().value(0) < 2.;
+    const bool on_left =
+        surface.mesh().point(0).value(0) < 2. || surface.mesh().bounding_box().min().value(0) < 2.;
     EXPECT_TRUE(brep.is_boundary(surface, on_left ? left : right));
   }
   EXPECT_EQ(brep.nb_incidences(loop), 3);
@@ -407,8 +409,7 @@ TEST_F(BRepFromSolidElements, TwoRegionBoxGivesTwoBlocksThreeSurfacesAndOneClose
   }
   EXPECT_EQ(count_lines(log, problem_edges_message), 0);
 
-  const auto region =
-      input->polyhedron_attribute_manager().find_attribute<int>("region");
+  const auto region = input->polyhedron_attribute_manager().find_attribute<int>("region");
   for (index_t p = 0; p < input->nb_polyhedra(); ++p) {
     const auto& pieces = elements.blocks.in2out(p);
     ASSERT_EQ(pieces.size(), 1);
@@ -462,7 +463,8 @@ TEST_F(BRepFromSolidElements, NonTetrahedralSolidIsUsedAsItIsWithAWarning) {
 TEST_F(BRepFromSolidElements, SurfaceFacetsFromAttribute) {
   LatticeBox box{2, 2, 2};
   // A solid without facet table: the call builds it.
-  auto solid = testing::make_box_tetrahedra(2, 2, 2, Point<3>{{0., 0., 0.}}, Point<3>{{2., 2., 2.}});
+  auto solid =
+      testing::make_box_tetrahedra(2, 2, 2, Point<3>{{0., 0., 0.}}, Point<3>{{2., 2., 2.}});
   ASSERT_FALSE(solid->are_facets_enabled());
   auto attribute =
       solid->polyhedron_attribute_manager().find_or_create_attribute<VariableAttribute, float>(
@@ -478,10 +480,10 @@ TEST_F(BRepFromSolidElements, SurfaceFacetsFromAttribute) {
   std::vector<index_t> expected;
   for (local_index_t local = 0; local < 4; ++local) {
     if (!solid->polyhedron_adjacent({nan_polyhedron, local})) continue;
-    expected.push_back(solid->facets()
-                           .facet_from_vertices(
-                               solid->polyhedron_facet_vertices({nan_polyhedron, local}))
-                           .value());
+    expected.push_back(
+        solid->facets()
+            .facet_from_vertices(solid->polyhedron_facet_vertices({nan_polyhedron, local}))
+            .value());
   }
   ASSERT_FALSE(expected.empty());
   std::sort(found.begin(), found.end());
@@ -499,8 +501,9 @@ TEST_F(BRepFromSolidElements, SurfaceFacetsFromAttribute) {
 }
 
 TEST_F(BRepFromSolidElements, ResultsDoNotDependOnTheThreadCount) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      str_cat("veyra_solid_elements_", ::testing::UnitTest::GetInstance()->random_seed());
+  const auto folder =
+      std::filesystem::temp_directory_path() /
+      str_cat("veyra_solid_elements_", ::testing::UnitTest::GetInstance()->random_seed());
   std::filesystem::create_directories(folder);
   std::vector<std::string> files;
   std::vector<std::tuple<GenericMapping<index_t>, IndexToBRepMeshElementsMapping>> mappings;

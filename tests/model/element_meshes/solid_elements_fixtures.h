@@ -87,9 +87,8 @@ class LatticeBox {
       const auto vertices = facets.facet_vertices(facet);
       for (int axis = 0; axis < 3; ++axis) {
         const auto on = [&](double bound) {
-          return std::all_of(vertices.begin(), vertices.end(), [&](index_t v) {
-            return solid_->point(v).value(axis) == bound;
-          });
+          return std::all_of(vertices.begin(), vertices.end(),
+                             [&](index_t v) { return solid_->point(v).value(axis) == bound; });
         };
         if (on(box.min().value(axis)) || on(box.max().value(axis))) {
           found.push_back(facet);
@@ -227,10 +226,9 @@ void expect_consistent_mappings(const BRep& brep, const SolidMesh<3>& solid,
       for (const auto vertex : mesh.polygon_vertices(piece.element)) {
         const auto& p = mesh.point(vertex);
         // Inside the facet: the three sub-triangles around p cover it exactly.
-        const double around = triangle_area(p, a, b) + triangle_area(p, b, c) +
-                              triangle_area(p, c, a);
-        EXPECT_NEAR(around, area, tolerance)
-            << "facet " << facet << " piece " << piece.string();
+        const double around =
+            triangle_area(p, a, b) + triangle_area(p, b, c) + triangle_area(p, c, a);
+        EXPECT_NEAR(around, area, tolerance) << "facet " << facet << " piece " << piece.string();
       }
       pieces_area += mesh.polygon_area(piece.element);
     }
