@@ -423,5 +423,44 @@ TEST_F(VeyraProgram, MeshesToSectionTakesEveryEntityOfAGmshFile) {
   EXPECT_EQ(missing.exit_code, 1);
 }
 
+TEST_F(VeyraProgram, ExtractElementWritesOnePolyhedronAsABRep) {
+  const auto box = testing::make_box_brep(1, 1, 1, Point<3>{{0, 0, 0}}, Point<3>{{1, 1, 1}});
+  const auto model_file = file("box.tq_brep");
+  save_brep(box.brep, model_file);
+  const auto output = file("tetrahedron.tq_brep");
+  const auto result = run(str_cat("extract-element ", shell_quoted(model_file), " ",
+                                  box.block.string(), " 3 -o ", shell_quoted(output)));
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.out,
+            str_cat("Polyhedron 3 of Block ", box.block.string(), ": 4 vertices, 4 facets\n",
+                    "BRep: 4 corners, 6 lines, 4 surfaces, 1 blocks, 1 model boundaries\n",
+                    "Wrote ", output, "\n"));
+  const auto tetrahedron = load_brep(output);
+  EXPECT_EQ(tetrahedron.nb_surfaces(), 4u);
+  EXPECT_EQ(tetrahedron.nb_blocks(), 1u);
+
+  struct Case {
+    std::string arguments;
+    std::string message;
+  };
+  const std::vector<Case> cases{
+      {str_cat(shell_quoted(model_file), " ", box.block.string(), " 6"),
+       "[build_brep_from_brep_element] Polyhedron 6 is not in the mesh of Block"},
+      {str_cat(shell_quoted(model_file), " ", box.corners[0].string(), " 0"), "Unknown block"},
+      {str_cat(shell_quoted(model_file), " not-an-id 0"), "not-an-id"},
+      {str_cat(shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "tet_box.msh"), " ",
+               box.block.string(), " 0"),
+       ".tq_brep"},
+  };
+  for (const auto& test_case : cases) {
+    SCOPED_TRACE(test_case.arguments);
+    const auto failed = run(str_cat("extract-element ", test_case.arguments, " -o ",
+                                    shell_quoted(file("failed.tq_brep"))));
+    EXPECT_EQ(failed.exit_code, 1);
+    EXPECT_NE(failed.err.find(test_case.message), std::string::npos) << failed.err;
+  }
+  EXPECT_FALSE(fs::exists(file("failed.tq_brep")));
+}
+
 }  // namespace
 }  // namespace veyra
