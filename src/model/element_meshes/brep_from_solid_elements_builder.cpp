@@ -22,6 +22,7 @@
 #include <veyra_common/modifier/brep_geometric_modifier.h>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "solid_block_meshes.h"
@@ -44,6 +45,12 @@ void merge_ids(std::vector<index_t>& ids, absl::Span<const index_t> added, index
   for (index_t id = 0; id < count; ++id) {
     if (present[id]) ids.push_back(id);
   }
+}
+
+void log_counts(std::string_view operation, const BRep& brep) {
+  Logger::log_debug("[BRepFromSolidElementsBuilder::", operation, "] ", brep.nb_corners(),
+                    " corners, ", brep.nb_lines(), " lines, ", brep.nb_surfaces(), " surfaces, ",
+                    brep.nb_blocks(), " blocks");
 }
 
 // The polygon mesh the surfaces are grown from: one polygon per surface facet.
@@ -254,7 +261,9 @@ BRepFromSolidElementsBuilder::build_brep_without_block_mesh() {
     return builder.delete_isolated_vertices();
   };
   if (split_edges.empty()) {
-    return {internal::input_vertex_mapping(finish(), nb_input_vertices), mappings()};
+    const auto isolated_renumbering = finish();
+    log_counts("build_brep_without_block_mesh", brep);
+    return {internal::input_vertex_mapping(isolated_renumbering, nb_input_vertices), mappings()};
   }
 
   auto mapping = mappings();
@@ -266,6 +275,7 @@ BRepFromSolidElementsBuilder::build_brep_without_block_mesh() {
   const auto clean = modifier.clean();
   internal::apply_clean(mapping, clean);
   const auto isolated_renumbering = finish();
+  log_counts("build_brep_without_block_mesh", brep);
   // Clean deletes no unique vertex, so its renumbering is composed with the deletion of the
   // isolated ones entry by entry.
   std::vector<index_t> final_unique_vertices;
@@ -293,11 +303,13 @@ BRepFromSolidElementsBuilder::build_brep_with_block_mesh() {
     BRepGeometricModifier modifier{brep, builder};
     const auto split_edges =
         build_surfaces(*polygons.mesh, polygons.solid_vertices, polygons.facets, modifier);
-    return internal::repair_tetrahedral_block_meshes(
+    auto result = internal::repair_tetrahedral_block_meshes(
         brep, builder, solid,
         {impl_->surface_facets(), line_edges(), impl_->surface_facet_counts(),
          impl_->nb_input_vertices()},
         mappings(), split_edges, modifier);
+    log_counts("build_brep_with_block_mesh", brep);
+    return result;
   }
 
   build_surfaces_without_split(*polygons.mesh, polygons.solid_vertices, polygons.facets);
@@ -319,6 +331,7 @@ BRepFromSolidElementsBuilder::build_brep_with_block_mesh() {
       mapping.blocks.map(polyhedra[polyhedron], {blocks.blocks[block], polyhedron});
     }
   }
+  log_counts("build_brep_with_block_mesh", brep);
   return {internal::input_vertex_mapping(isolated_renumbering, impl_->nb_input_vertices()),
           std::move(mapping)};
 }

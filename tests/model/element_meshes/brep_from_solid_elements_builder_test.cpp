@@ -15,6 +15,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "solid_elements_fixtures.h"
@@ -350,6 +351,67 @@ TEST_F(BRepFromSolidElements, IsolatedTriangleIsSplitAtItsBarycenterInSurfaceAnd
   expect_consistent_mappings(brep, *input, vertices, elements);
   expect_conformal_block_meshes(brep);
   test::expect_valid(brep);
+}
+
+TEST_F(BRepFromSolidElements, SingleEdgeLineInsideTheSkinIsSplitAtItsMiddleInEveryMesh) {
+  // The diagonal (0, 0, 0)-(1, 1, 0) of the face z = 0 of a 2 x 2 x 2 box, declared as a line:
+  // a line of one edge inside the skin, split at (0.5, 0.5, 0) in the line, the skin and, with
+  // block meshes, the two tetrahedra on it.
+  for (const bool with_block_mesh : {true, false}) {
+    SCOPED_TRACE(with_block_mesh ? "with block mesh" : "without block mesh");
+    LatticeBox box{2, 2, 2};
+    auto& solid = box.solid();
+    const auto input = solid.clone();
+    const auto diagonal = box.edge(box.vertex(0, 0, 0), box.vertex(1, 1, 0));
+    BRep brep;
+    detail::BRepFromSolidElementsBuilder builder{
+        brep, solid, {}, std::vector<index_t>{diagonal},
+        with_block_mesh ? std::vector<index_t>{} : box.skin_facets()};
+    GenericMapping<index_t> vertices;
+    IndexToBRepMeshElementsMapping elements;
+    if (with_block_mesh) {
+      std::tie(vertices, elements) = builder.build_brep_with_block_mesh();
+    } else {
+      std::tie(vertices, static_cast<IndexToModelMeshElementsMapping&>(elements)) =
+          builder.build_brep_without_block_mesh();
+    }
+
+    ASSERT_EQ(brep.nb_corners(), 2);
+    ASSERT_EQ(brep.nb_lines(), 1);
+    ASSERT_EQ(brep.nb_surfaces(), 1);
+    ASSERT_EQ(brep.nb_blocks(), 1);
+    const auto& line = *brep.lines().begin();
+    const auto& skin = *brep.surfaces().begin();
+    const auto& block = *brep.blocks().begin();
+    EXPECT_EQ(line.mesh().nb_edges(), 2);
+    EXPECT_TRUE(has_vertex_at(line.mesh(), Point<3>{{0.5, 0.5, 0.}}));
+    EXPECT_TRUE(has_vertex_at(skin.mesh(), Point<3>{{0.5, 0.5, 0.}}));
+    EXPECT_EQ(skin.mesh().nb_polygons(), 50);
+    EXPECT_TRUE(brep.is_internal(line, skin));
+    for (const auto& corner : brep.corners()) {
+      EXPECT_TRUE(brep.is_boundary(corner, line));
+      EXPECT_TRUE(brep.is_internal(corner, skin));
+    }
+    EXPECT_TRUE(brep.is_boundary(skin, block));
+    ASSERT_EQ(elements.lines.in2out(diagonal).size(), 2);
+    if (with_block_mesh) {
+      EXPECT_EQ(block.mesh().nb_polyhedra(), 50);
+      EXPECT_TRUE(has_vertex_at(block.mesh(), Point<3>{{0.5, 0.5, 0.}}));
+      EXPECT_EQ(brep.nb_unique_vertices(), 28);
+      EXPECT_EQ(vertices.size_in(), 27);
+      expect_conformal_block_meshes(brep);
+      expect_consistent_mappings(brep, *input, vertices, elements);
+    } else {
+      // The center of the box is in no component.
+      EXPECT_EQ(block.mesh().nb_polyhedra(), 0);
+      EXPECT_EQ(brep.nb_unique_vertices(), 27);
+      EXPECT_EQ(vertices.size_in(), 26);
+      EXPECT_FALSE(vertices.has_mapping_input(box.vertex(1, 1, 1)));
+      expect_consistent_mappings(brep, *input, vertices,
+                                 static_cast<const IndexToModelMeshElementsMapping&>(elements));
+    }
+    test::expect_valid(brep);
+  }
 }
 
 TEST_F(BRepFromSolidElements, TwoRegionBoxGivesTwoBlocksThreeSurfacesAndOneClosedLine) {
