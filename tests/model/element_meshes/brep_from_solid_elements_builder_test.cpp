@@ -365,7 +365,10 @@ TEST_F(BRepFromSolidElements, SingleEdgeLineInsideTheSkinIsSplitAtItsMiddleInEve
     const auto diagonal = box.edge(box.vertex(0, 0, 0), box.vertex(1, 1, 0));
     BRep brep;
     detail::BRepFromSolidElementsBuilder builder{
-        brep, solid, {}, std::vector<index_t>{diagonal},
+        brep,
+        solid,
+        {},
+        std::vector<index_t>{diagonal},
         with_block_mesh ? std::vector<index_t>{} : box.skin_facets()};
     GenericMapping<index_t> vertices;
     IndexToBRepMeshElementsMapping elements;
@@ -486,6 +489,66 @@ TEST_F(BRepFromSolidElements, TwoRegionBoxGivesTwoBlocksThreeSurfacesAndOneClose
   EXPECT_EQ(brep.nb_unique_vertices(), 125);
   EXPECT_EQ(elements.lines.size_in(), 16);
   EXPECT_EQ(elements.surfaces.size_in(), 96 + 96 + 32);
+  expect_consistent_mappings(brep, *input, vertices, elements);
+  expect_conformal_block_meshes(brep);
+  test::expect_valid(brep);
+}
+
+TEST_F(BRepFromSolidElements, SmallRegionKeepsItsPolyhedraAndAttributeValues) {
+  // The corner cell [3, 4]^3 of a 4 x 4 x 4 box is a region of its own: a small block, whose
+  // attribute values come through tables of its own elements only. Its three inner faces meet
+  // the skin along a closed loop of six edges of three surface facets each.
+  LatticeBox box{4, 4, 4};
+  auto& solid = box.solid();
+  auto region =
+      solid.polyhedron_attribute_manager().find_or_create_attribute<VariableAttribute, int>(
+          "region", 0);
+  for (index_t p = 0; p < solid.nb_polyhedra(); ++p) {
+    const auto center = solid.polyhedron_barycenter(p);
+    region->set_value(p, center.value(0) > 3 && center.value(1) > 3 && center.value(2) > 3);
+  }
+  auto height =
+      solid.vertex_attribute_manager().find_or_create_attribute<VariableAttribute, double>("height",
+                                                                                           0.);
+  for (index_t v = 0; v < solid.nb_vertices(); ++v) height->set_value(v, solid.point(v).value(2));
+  const auto input = solid.clone();
+  const auto facets = surface_facets_from_attribute(solid, "region");
+  EXPECT_EQ(facets.size(), 6);
+  const auto [brep, vertices, elements] = convert_solid_elements_into_brep(solid, {}, {}, facets);
+
+  EXPECT_EQ(brep.nb_corners(), 0);
+  ASSERT_EQ(brep.nb_lines(), 1);
+  EXPECT_EQ(brep.lines().begin()->mesh().nb_edges(), 6);
+  ASSERT_EQ(brep.nb_surfaces(), 3);
+  ASSERT_EQ(brep.nb_blocks(), 2);
+  const auto& large = *brep.blocks().begin();
+  const auto& small = *std::next(brep.blocks().begin());
+  EXPECT_EQ(large.mesh().nb_polyhedra(), 378);
+  ASSERT_EQ(small.mesh().nb_polyhedra(), 6);
+  ASSERT_EQ(small.mesh().nb_vertices(), 8);
+  const auto small_region =
+      small.mesh().polyhedron_attribute_manager().find_attribute<int>("region");
+  const auto small_height =
+      small.mesh().vertex_attribute_manager().find_attribute<double>("height");
+  for (index_t p = 0; p < 6; ++p) EXPECT_EQ(small_region->value(p), 1);
+  for (index_t v = 0; v < 8; ++v) {
+    EXPECT_EQ(small_height->value(v), small.mesh().point(v).value(2));
+  }
+  // The large skin, the small skin (three half faces) and the inner faces, the only surface
+  // between the two blocks.
+  index_t nb_shared = 0;
+  for (const auto& surface : brep.surfaces()) {
+    const bool shared = brep.nb_incidences(surface) == 2;
+    nb_shared += shared ? 1 : 0;
+    if (shared || surface.mesh().nb_polygons() == 6) {
+      EXPECT_EQ(surface.mesh().nb_polygons(), 6);
+      EXPECT_TRUE(brep.is_boundary(surface, small));
+    }
+    EXPECT_EQ(brep.is_boundary(surface, large), shared || surface.mesh().nb_polygons() != 6);
+  }
+  EXPECT_EQ(nb_shared, 1);
+  EXPECT_EQ(brep.nb_boundaries(small), 2);
+  EXPECT_EQ(brep.nb_boundaries(large), 2);
   expect_consistent_mappings(brep, *input, vertices, elements);
   expect_conformal_block_meshes(brep);
   test::expect_valid(brep);
