@@ -90,7 +90,8 @@ std::string shell_quoted(const fs::path& path) { return str_cat("\"", path.strin
 TEST_F(VeyraProgram, EveryCommandHasHelp) {
   const auto help = run("--help");
   EXPECT_EQ(help.exit_code, 0);
-  for (const auto* command : {"info", "convert", "validate", "solid-to-brep"}) {
+  for (const auto* command :
+       {"info", "convert", "validate", "solid-to-brep", "rebuild", "extract-element"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const auto command_help = run(str_cat(command, " --help"));
     EXPECT_EQ(command_help.exit_code, 0) << command;
@@ -459,6 +460,49 @@ TEST_F(VeyraProgram, ExtractElementWritesOnePolyhedronAsABRep) {
     EXPECT_EQ(failed.exit_code, 1);
     EXPECT_NE(failed.err.find(test_case.message), std::string::npos) << failed.err;
   }
+  EXPECT_FALSE(fs::exists(file("failed.tq_brep")));
+}
+
+TEST_F(VeyraProgram, RebuildKeepsOrCutsTheBlocksOfANativeBRep) {
+  const auto mesh = shell_quoted(fs::path{VEYRA_TEST_DATA_DIR} / "tet_box.msh");
+  const auto two = file("two.tq_brep");
+  ASSERT_EQ(run(str_cat("solid-to-brep ", mesh, " -o ", shell_quoted(two))).exit_code, 0);
+  const auto same = file("same.tq_brep");
+  const auto kept = run(str_cat("rebuild ", shell_quoted(two), " -o ", shell_quoted(same)));
+  ASSERT_EQ(kept.exit_code, 0) << kept.err;
+  EXPECT_EQ(kept.out,
+            str_cat("Read ", two, ": 0 corners, 1 lines, 3 surfaces, 2 blocks, 1 model boundaries\n",
+                    "Non-conformal surfaces: 0\n",
+                    "BRep: 0 corners, 1 lines, 3 surfaces, 2 blocks, 1 model boundaries\n",
+                    "Split: 0 Corner 0 Line 0 Surface 0 Block\n",
+                    "Without counterpart: 0 Corner 0 Line 0 Surface 0 Block\n", "Wrote ", same,
+                    "\n"));
+  EXPECT_EQ(run(str_cat("validate ", shell_quoted(same))).exit_code, 0);
+
+  // The surface between the two halves, made non-conformal: each half gets its own side.
+  const auto input = load_brep(two);
+  std::string shared;
+  for (const auto& surface : input.surfaces()) {
+    if (input.nb_incidences(surface) == 2) shared = surface.id().string();
+  }
+  ASSERT_FALSE(shared.empty());
+  const auto cut_file = file("cut.tq_brep");
+  const auto cut = run(str_cat("rebuild ", shell_quoted(two), " --non-conformal ", shared,
+                               " -o ", shell_quoted(cut_file)));
+  ASSERT_EQ(cut.exit_code, 0) << cut.err;
+  EXPECT_NE(cut.out.find("Non-conformal surfaces: 1\nBRep: 0 corners, 2 lines, 4 surfaces, 2 "
+                         "blocks, 2 model boundaries\nSplit: 0 Corner 1 Line 1 Surface 0 Block\n"),
+            std::string::npos)
+      << cut.out;
+  EXPECT_EQ(run(str_cat("validate ", shell_quoted(cut_file))).exit_code, 0);
+  const auto rebuilt = load_brep(cut_file);
+  for (const auto& surface : rebuilt.surfaces()) EXPECT_EQ(rebuilt.nb_incidences(surface), 1u);
+
+  const auto unknown = run(str_cat("rebuild ", shell_quoted(two), " --non-conformal ",
+                                   input.blocks().begin()->id().string(), " -o ",
+                                   shell_quoted(file("failed.tq_brep"))));
+  EXPECT_EQ(unknown.exit_code, 1);
+  EXPECT_NE(unknown.err.find("Unknown surface"), std::string::npos) << unknown.err;
   EXPECT_FALSE(fs::exists(file("failed.tq_brep")));
 }
 
