@@ -18,10 +18,12 @@ bool same_pairs(const Table& table, absl::Span<const std::array<index_t, 2>> edg
          std::equal(edges.begin(), edges.end(), table.vertices.begin());
 }
 
-/// Fills an empty table with the pairs in order; false when a pair repeats.
+/// Fills an empty table with the pairs in order; false when a pair repeats or names a vertex
+/// the mesh does not have (a corrupted file), before the table is indexed with it.
 template <typename Table>
-bool add_pairs(Table& table, absl::Span<const std::array<index_t, 2>> edges) {
+bool add_pairs(Table& table, absl::Span<const std::array<index_t, 2>> edges, index_t nb_vertices) {
   for (const auto& edge : edges) {
+    if (edge[0] >= nb_vertices || edge[1] >= nb_vertices) return false;
     const auto nb_before = table.nb_edges();
     if (table.find_or_add(edge[0], edge[1]) != nb_before) return false;
   }
@@ -40,7 +42,7 @@ bool restore_edge_table(SurfaceMesh<D>& mesh, absl::Span<const std::array<index_
   storage.edges = std::make_unique<SurfaceEdges<D>>(mesh);
   auto& table = *storage.edge_table_impl();
   table.first_edge.assign(mesh.nb_vertices(), NO_ID);
-  bool valid = add_pairs(table, edges);
+  bool valid = add_pairs(table, edges, mesh.nb_vertices());
   for (index_t polygon = 0; valid && polygon < storage.nb_polygons(); ++polygon) {
     const auto begin = storage.offsets[polygon];
     const auto end = storage.offsets[polygon + 1];

@@ -15,7 +15,7 @@ namespace veyra {
 
 /// Enables the mesh's edge table and fills it with `edges` (each (smaller, larger)) in this
 /// order, with default attribute values. Returns false, leaving the table disabled, when an
-/// entry appears twice or a polygon edge has no entry.
+/// entry appears twice, has a vertex out of range or a polygon edge has no entry.
 template <index_t D>
 bool restore_edge_table(SurfaceMesh<D>& mesh, absl::Span<const std::array<index_t, 2>> edges);
 
