@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <ostrel/mesh/io/mesh_table_restore.h>
 #include <ostrel/mesh/polygonal_surface.h>
 #include <ostrel/mesh/polygonal_surface_builder.h>
 #include <ostrel/mesh/surface_edges.h>
@@ -294,6 +295,31 @@ TEST(SurfaceMesh, MeasuresPolygons) {
   flat_builder->create_polygon(std::vector<index_t>{0, 1, 2});
   EXPECT_DOUBLE_EQ(flat->polygon_area(0), 6.);
   EXPECT_THROW(flat->edges(), OstrelMeshException);
+}
+
+TEST(SurfaceMesh, RestoresASavedEdgeTableOrRefusesIt) {
+  const auto saved = make_surface(5, {{0, 1, 2}, {0, 2, 3}});
+  // Saved with an isolated entry, in an order no enabling would give.
+  const std::vector<std::array<index_t, 2>> edges{{3, 4}, {0, 3}, {2, 3}, {0, 2}, {1, 2}, {0, 1}};
+  auto restored = saved->clone();
+  ASSERT_TRUE(restore_edge_table(*restored, edges));
+  EXPECT_EQ(restored->edges().edge_vertices(0), (std::array<index_t, 2>{3, 4}));
+  EXPECT_TRUE(restored->edges().is_edge_isolated(0));
+  EXPECT_EQ(restored->edges().edge_from_vertices({1, 0}), 5);
+
+  // A corrupted file may name any pair: each is refused before it reaches the table.
+  const std::vector<std::pair<std::string, std::vector<std::array<index_t, 2>>>> refused{
+      {"edge twice", {{0, 1}, {1, 0}, {1, 2}, {0, 2}, {0, 3}, {2, 3}}},
+      {"edge missing", {{0, 1}, {1, 2}, {0, 2}, {0, 3}}},
+      {"vertex out of range", {{0, 1}, {1, 2}, {0, 2}, {0, 3}, {2, 3}, {3, 5}}},
+      {"vertex far out of range", {{4000000000U, 1}, {1, 2}, {0, 2}, {0, 3}, {2, 3}}},
+  };
+  for (const auto& [name, bad_edges] : refused) {
+    SCOPED_TRACE(name);
+    auto mesh = saved->clone();
+    EXPECT_FALSE(restore_edge_table(*mesh, bad_edges));
+    EXPECT_FALSE(mesh->are_edges_enabled());
+  }
 }
 
 }  // namespace
