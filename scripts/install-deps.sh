@@ -10,6 +10,9 @@ packages=(
   python3 python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest
 )
 
+# Optional: the tests of the Python module's meshio interop run when it is installed.
+if apt-cache show python3-meshio >/dev/null 2>&1; then packages+=(python3-meshio); fi
+
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
