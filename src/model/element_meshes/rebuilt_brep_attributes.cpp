@@ -3,16 +3,19 @@
 
 #include <absl/container/flat_hash_map.h>
 #include <absl/container/flat_hash_set.h>
+#include <absl/types/span.h>
 #include <model/common/library.h>
 #include <ostrel/basic/attribute_linear_interpolation.h>
 #include <ostrel/basic/attribute_manager.h>
-#include <ostrel/basic/linked_hash_map.h>
+#include <ostrel/basic/generic_mapping.h>
 #include <ostrel/geometry/barycentric_coordinates.h>
 #include <ostrel/geometry/basic_objects.h>
 #include <ostrel/geometry/point.h>
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "mapping_lookups.h"
 
@@ -43,8 +46,55 @@ absl::flat_hash_map<uuid, const AttributeManager*> managers_with_attributes(
   return managers;
 }
 
+// The pairs (old element, new element) between one old component and one new component, new
+// elements ascending.
+struct ImportGroup {
+  uuid old_component;
+  const AttributeManager* source{nullptr};
+  std::vector<std::pair<index_t, index_t>> pairs;
+};
+
+// Imports the group's values into `target`. While each old element reaches one new element and
+// each new element comes from one old element, a dense old -> new table gives the same values
+// as the pairs without hashing them; it is used when it is not much longer than the group, so
+// that a small group taken from a large component does not pay for the whole component.
+// `table` is scratch space holding NO_ID everywhere, and is left so.
+void import_group(AttributeManager& target, const ImportGroup& group, std::vector<index_t>& table) {
+  constexpr std::size_t max_table_per_pair = 4;
+  const auto nb_from = group.source->nb_elements();
+  bool one_to_one = true;
+  index_t end = 0;
+  index_t previous_new = NO_ID;
+  for (const auto& [old_element, new_element] : group.pairs) {
+    if (old_element >= nb_from || new_element == previous_new) {
+      one_to_one = false;
+      break;
+    }
+    previous_new = new_element;
+    end = std::max(end, old_element + 1);
+  }
+  if (one_to_one && end <= max_table_per_pair * group.pairs.size()) {
+    if (table.size() < end) table.resize(end, NO_ID);
+    for (const auto& [old_element, new_element] : group.pairs) {
+      one_to_one = one_to_one && table[old_element] == NO_ID;
+      table[old_element] = new_element;
+    }
+    if (one_to_one) target.import(*group.source, absl::MakeConstSpan(table.data(), end));
+    for (const auto& pair : group.pairs) table[pair.first] = NO_ID;
+    if (one_to_one) return;
+  }
+  // Merged or split elements: the pairs themselves, in the order they are met.
+  GenericMapping<index_t> old_to_new;
+  old_to_new.reserve(static_cast<index_t>(group.pairs.size()));
+  for (const auto& [old_element, new_element] : group.pairs) {
+    old_to_new.map(old_element, new_element);
+  }
+  target.import(*group.source, old_to_new);
+}
+
 // For each new component, the old elements (or vertices) mapped to each of its elements are
-// grouped by old component, and each old component's attributes are imported through its group.
+// grouped by old component, in the order the old components are met, and each old component's
+// attributes are imported through its group.
 template <typename Key, typename OldComponents, typename NewComponents, typename ManagerOf,
           typename Count>
 void import_attributes(const OldComponents& old_components, const NewComponents& new_components,
@@ -52,18 +102,38 @@ void import_attributes(const OldComponents& old_components, const NewComponents&
                        const Count& count) {
   const auto old_managers = managers_with_attributes(old_components, manager_of);
   if (old_managers.empty()) return;
+  // The groups are kept from one new component to the next so that their pair storage is reused.
+  std::vector<ImportGroup> groups;
+  std::vector<index_t> table;
   for (const auto& component : new_components) {
     const auto& mesh = component.mesh();
-    linked_hash_map<uuid, GenericMapping<index_t>> groups;
     const auto nb = count(mesh);
+    std::size_t nb_groups = 0;
+    std::size_t last_group = 0;
     for (index_t index = 0; index < nb; ++index) {
       for (const auto& old : inputs(mapping, Key{component.id(), index})) {
-        if (!old_managers.contains(old.component_id)) continue;
-        groups[old.component_id].map(index_of(old), index);
+        if (last_group >= nb_groups || groups[last_group].old_component != old.component_id) {
+          const auto manager = old_managers.find(old.component_id);
+          if (manager == old_managers.end()) continue;
+          last_group = 0;
+          while (last_group < nb_groups && groups[last_group].old_component != old.component_id) {
+            ++last_group;
+          }
+          if (last_group == nb_groups) {
+            if (nb_groups == groups.size()) groups.emplace_back();
+            auto& group = groups[nb_groups++];
+            group.old_component = old.component_id;
+            group.source = manager->second;
+            group.pairs.clear();
+          }
+        }
+        groups[last_group].pairs.emplace_back(index_of(old), index);
       }
     }
     auto& target = manager_of(mesh);
-    for (const auto& [id, old_to_new] : groups) target.import(*old_managers.at(id), old_to_new);
+    for (std::size_t group = 0; group < nb_groups; ++group) {
+      import_group(target, groups[group], table);
+    }
   }
 }
 
@@ -167,11 +237,23 @@ void interpolate_split_vertices(const BRep& from, const Components& new_componen
                                 const GenericMapping<MeshElement>& elements,
                                 const GenericMapping<MeshVertex>& vertices) {
   constexpr auto nb_corners = Split::nb_corners;
+  // The new components holding several elements of one old element; only they are scanned.
+  absl::flat_hash_set<uuid> with_splits;
+  for (const auto& [old, news] : elements.in2out_map()) {
+    for (std::size_t first = 0; first < news.size(); ++first) {
+      for (auto next = first + 1; next < news.size(); ++next) {
+        if (news[next].component_id == news[first].component_id) {
+          with_splits.insert(news[first].component_id);
+        }
+      }
+    }
+  }
   for (const auto& component : new_components) {
+    const auto id = component.id();
+    if (!with_splits.contains(id)) continue;
     const auto& mesh = component.mesh();
     auto& manager = mesh.vertex_attribute_manager();
     if (!has_attributes(manager)) continue;
-    const auto id = component.id();
     const auto in_component = [&id](const MeshElement& element) {
       return element.component_id == id;
     };

@@ -107,11 +107,11 @@ const GenericMapping<uuid>& components_of(const BRepMappings& mappings, std::str
   return mappings.component_mappings.at(ComponentType{std::string{type}});
 }
 
-// The box [0, n]^3 of make_box_brep with names, a surface collection, the vertex function on
-// every mesh and the element index on every line, surface and block mesh.
-testing::BoxBRep decorated_box(index_t n) {
-  auto box = testing::make_box_brep(n, n, n, Point<3>{{0, 0, 0}},
-                                    Point<3>{{double(n), double(n), double(n)}});
+// The box [0, nx] x [0, ny] x [0, nz] of make_box_brep with names, a surface collection, the
+// vertex function on every mesh and the element index on every line, surface and block mesh.
+testing::BoxBRep decorated_box(index_t nx, index_t ny, index_t nz) {
+  auto box = testing::make_box_brep(nx, ny, nz, Point<3>{{0, 0, 0}},
+                                    Point<3>{{double(nx), double(ny), double(nz)}});
   auto& brep = box.brep;
   BRepBuilder builder{brep};
   for (const auto& corner : brep.corners()) {
@@ -151,7 +151,7 @@ class BRepTopologyRebuilderTest : public ::testing::Test {
 };
 
 TEST_F(BRepTopologyRebuilderTest, NoChangeReproducesTheModelOneToOne) {
-  const auto box = decorated_box(2);
+  const auto box = decorated_box(2, 2, 2);
   const auto& input = box.brep;
   auto [rebuilt, mappings] = BRepTopologyRebuilder{input}.rebuild();
   test::expect_valid(rebuilt);
@@ -264,7 +264,7 @@ std::vector<PolyhedronFacet> block_facets_where(
 }
 
 TEST_F(BRepTopologyRebuilderTest, RegisteredFacetsCuttingABlockGiveTwoBlocks) {
-  const auto box = decorated_box(2);
+  const auto box = decorated_box(2, 2, 2);
   const auto& input = box.brep;
   const auto& block = input.block(box.block);
   BRepTopologyRebuilder rebuilder{input};
@@ -308,6 +308,63 @@ TEST_F(BRepTopologyRebuilderTest, RegisteredFacetsCuttingABlockGiveTwoBlocks) {
     for (index_t vertex = 0; vertex < mesh.nb_vertices(); ++vertex) {
       EXPECT_TRUE(mappings.mesh_vertices.blocks.has_mapping_output({id, vertex}));
     }
+  }
+}
+
+// Each old element of the mapping has exactly one new element, which holds the old element's
+// index in the attribute "index".
+template <typename NewMeshOf, typename ManagerOf>
+void expect_index_carried(const GenericMapping<MeshElement>& mapping, index_t nb_old_elements,
+                          const NewMeshOf& new_mesh_of, const ManagerOf& manager_of) {
+  EXPECT_EQ(mapping.size_in(), nb_old_elements);
+  for (const auto& [old, news] : mapping.in2out_map()) {
+    ASSERT_EQ(news.size(), 1u);
+    const auto& manager = manager_of(new_mesh_of(news.front().component_id));
+    EXPECT_EQ(manager.template find_attribute<int>("index")->value(news.front().element),
+              static_cast<int>(old.element))
+        << news.front().component_id.string() << " element " << news.front().element;
+  }
+}
+
+TEST_F(BRepTopologyRebuilderTest, AttributesFollowACutAnywhereInTheBlock) {
+  // The box [0, 5] x [0, 1] x [0, 1] cut at x = 1 or x = 4: the smaller new block and the
+  // smaller halves of the sides take the first or the last elements of the old numbering.
+  for (const double cut : {1., 4.}) {
+    SCOPED_TRACE(str_cat("cut at x = ", cut));
+    const auto box = decorated_box(5, 1, 1);
+    const auto& input = box.brep;
+    const auto& block = input.block(box.block);
+    BRepTopologyRebuilder rebuilder{input};
+    rebuilder.add_block_facets_to_topology(
+        block,
+        block_facets_where(block.mesh(), [cut](const Point<3>& p) { return p.value(0) == cut; }));
+    auto [rebuilt, mappings] = rebuilder.rebuild();
+    ASSERT_EQ(rebuilt.nb_blocks(), 2u);
+
+    const auto& elements = mappings.mesh_elements;
+    expect_index_carried(
+        elements.blocks, block.mesh().nb_polyhedra(),
+        [&](const uuid& id) -> const SolidMesh<3>& { return rebuilt.block(id).mesh(); },
+        [](const SolidMesh<3>& mesh) -> const AttributeManager& {
+          return mesh.polyhedron_attribute_manager();
+        });
+    index_t nb_polygons = 0;
+    for (const auto& surface : input.surfaces()) nb_polygons += surface.mesh().nb_polygons();
+    expect_index_carried(
+        elements.surfaces, nb_polygons,
+        [&](const uuid& id) -> const SurfaceMesh<3>& { return rebuilt.surface(id).mesh(); },
+        [](const SurfaceMesh<3>& mesh) -> const AttributeManager& {
+          return mesh.polygon_attribute_manager();
+        });
+    index_t nb_edges = 0;
+    for (const auto& line : input.lines()) nb_edges += line.mesh().nb_edges();
+    expect_index_carried(
+        elements.lines, nb_edges,
+        [&](const uuid& id) -> const EdgedCurve<3>& { return rebuilt.line(id).mesh(); },
+        [](const EdgedCurve<3>& mesh) -> const AttributeManager& {
+          return mesh.edge_attribute_manager();
+        });
+    expect_vertex_function(rebuilt, &mappings.mesh_vertices);
   }
 }
 
@@ -481,6 +538,10 @@ TEST_F(BRepTopologyRebuilderTest, LineVertexInsertedBySplitIsInterpolatedLinearl
           "g", 0.);
   values->set_value(0, 2.);
   values->set_value(1, 6.);
+  line.mesh()
+      .edge_attribute_manager()
+      .find_or_create_attribute<VariableAttribute, int>("kind", 0)
+      ->set_value(0, 7);
   for (const auto& surface : input.surfaces()) add_vertex_function(surface.mesh());
   add_vertex_function(input.block(box.block).mesh());
 
@@ -492,6 +553,9 @@ TEST_F(BRepTopologyRebuilderTest, LineVertexInsertedBySplitIsInterpolatedLinearl
   ASSERT_EQ(new_mesh.nb_vertices(), 3u);
   ASSERT_EQ(new_mesh.nb_edges(), 2u);
   EXPECT_EQ(mappings.mesh_elements.lines.in2out({line_id, 0}).size(), 2u);
+  // Both halves of the old edge keep its value.
+  const auto kind = new_mesh.edge_attribute_manager().find_attribute<int>("kind");
+  for (index_t edge = 0; edge < 2; ++edge) EXPECT_EQ(kind->value(edge), 7) << "edge " << edge;
   const auto new_values = new_mesh.vertex_attribute_manager().find_attribute<double>("g");
   index_t nb_inserted = 0;
   for (index_t vertex = 0; vertex < 3; ++vertex) {
