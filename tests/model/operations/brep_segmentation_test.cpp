@@ -8,6 +8,7 @@
 #include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/model/brep_builder.h>
 #include <ostrel/model/io/brep_io.h>
+#include <support/expect_mappings.h>
 #include <support/expect_valid_model.h>
 #include <tbb/global_control.h>
 #include <tbb/task_arena.h>
@@ -131,8 +132,12 @@ TEST_F(BRepSegmentationTest, LargeBlockCutIntoOneBlockPerPiece) {
   }
   auto box = make_box(6, 7, 8);
   LogCapture log;
+  const auto before = test::snapshot_meshes(box.brep);
   const auto mappings = with_threads(8, [&] { return add_brep_segmentation(box.brep); });
   auto& model = box.brep;
+  test::expect_mappings_follow(before, model, mappings);
+  // Every tetrahedron went to one of the new blocks.
+  EXPECT_EQ(mappings.mesh_elements.blocks.size_in(), 6u * 7 * 8 * 6);
   expect_one_block_per_piece(model, 6);
   const auto collections = segmentation_collections(model);
   ASSERT_EQ(collections.surfaces.size(), 1u);
@@ -169,7 +174,9 @@ TEST_F(BRepSegmentationTest, ModelWithoutBlockOrWithEmptyBlockIsNotCut) {
     builder.remove_block(box.brep.block(box.block));
   }
   LogCapture log;
+  const auto before = test::snapshot_meshes(box.brep);
   const auto mappings = with_threads(2, [&] { return add_brep_segmentation(box.brep); });
+  test::expect_mappings_follow(before, box.brep, mappings);
   EXPECT_TRUE(debug_lines(log).empty());
   EXPECT_EQ(box.brep.nb_blocks(), 0u);
   EXPECT_EQ(box.brep.nb_surfaces(), 6u);
@@ -195,7 +202,9 @@ TEST_F(BRepSegmentationTest, ModelWithoutBlockOrWithEmptyBlockIsNotCut) {
 TEST_F(BRepSegmentationTest, RemoveWithoutCollectionsStillRunsTheEngine) {
   auto box = make_box(2, 2, 1);
   LogCapture log;
+  const auto before = test::snapshot_meshes(box.brep);
   const auto mappings = remove_brep_segmentation(box.brep);
+  test::expect_mappings_follow(before, box.brep, mappings);
   EXPECT_EQ(debug_lines(log),
             (std::vector<std::string>{"brep.nb_corners() = 8", "brep.nb_lines() = 12",
                                       "brep.nb_surfaces() = 6", "brep.nb_blocks() = 1"}));
@@ -207,7 +216,9 @@ TEST_F(BRepSegmentationTest, RemoveWithoutCollectionsStillRunsTheEngine) {
 TEST_F(BRepSegmentationTest, RemoveAfterAddMergesThePiecesAndKeepsOtherCollections) {
   auto box = make_box(2, 2, 1);
   auto& model = box.brep;
-  with_threads(2, [&] { return add_brep_segmentation(model); });
+  const auto before_add = test::snapshot_meshes(model);
+  test::expect_mappings_follow(before_add, model,
+                               with_threads(2, [&] { return add_brep_segmentation(model); }));
   expect_one_block_per_piece(model, 2);
   test::expect_valid(model);
 
@@ -237,7 +248,10 @@ TEST_F(BRepSegmentationTest, RemoveAfterAddMergesThePiecesAndKeepsOtherCollectio
     }
   }
 
+  auto before = test::snapshot_meshes(model);
+  for (const auto& id : segmentation_items) before.forget(id);
   const auto mappings = remove_brep_segmentation(model);
+  test::expect_mappings_follow(before, model, mappings);
   EXPECT_EQ(model.nb_blocks(), 1u);
   EXPECT_EQ(model.nb_surfaces(), 6u);
   EXPECT_EQ(model.nb_lines(), 12u);

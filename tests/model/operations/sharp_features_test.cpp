@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <absl/container/flat_hash_set.h>
 #include <gtest/gtest.h>
 #include <model/common/library.h>
 #include <model/operations/propagated_polygon_normals.h>
@@ -12,6 +13,7 @@
 #include <ostrel/model/io/brep_io.h>
 #include <ostrel/model/io/section_io.h>
 #include <ostrel/model/section_builder.h>
+#include <support/expect_mappings.h>
 #include <support/expect_valid_model.h>
 #include <tbb/global_control.h>
 #include <veyra_testing/brep_from_points.h>
@@ -19,6 +21,7 @@
 #include <veyra_testing/model_generators.h>
 
 #include <any>
+#include <source_location>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,7 +78,8 @@ std::vector<uuid> sharp_corners(const Model& model) {
   return ids;
 }
 
-std::vector<uuid> sharp_lines(const BRep& model) {
+template <typename Model>
+std::vector<uuid> sharp_lines(const Model& model) {
   std::vector<uuid> ids;
   for (const auto& id : collections_named(model, line_type, "sharp_collection")) {
     for (const auto& line : model.line_collection_items(model.line_collection(id))) {
@@ -83,6 +87,19 @@ std::vector<uuid> sharp_lines(const BRep& model) {
     }
   }
   return ids;
+}
+
+// The mappings of add_sharp_features lead from the caller's model to the result. The sharp
+// components, which the caller finds in the collections, are the target of no mapping entry; they
+// may still be listed as created or unchanged.
+template <typename Model>
+void expect_add_mappings(const test::MeshesSnapshot<Model::dim>& before, const Model& model,
+                         const ModelMappings<Model>& mappings,
+                         std::source_location where = std::source_location::current()) {
+  absl::flat_hash_set<uuid> sharp;
+  for (const auto& id : sharp_corners(model)) sharp.insert(id);
+  for (const auto& id : sharp_lines(model)) sharp.insert(id);
+  test::expect_mappings_follow(before, model, mappings, sharp, where);
 }
 
 template <typename Model>
@@ -101,7 +118,9 @@ bool on_cube_edge(const Point<3>& point) {
 TEST_F(SharpFeaturesTest, CubeSurfaceCreasesBecomeTheTwelveCubeEdges) {
   BRep model;
   const auto surface = add_tied_surface(model, testing::make_cube_surface(3));
+  const auto before = test::snapshot_meshes(model);
   const auto mappings = add_sharp_features(model, 100.);
+  expect_add_mappings(before, model, mappings);
 
   const auto lines = sharp_lines(model);
   ASSERT_EQ(lines.size(), 12u);
@@ -144,7 +163,9 @@ TEST_F(SharpFeaturesTest, CubeSurfaceCreasesBecomeTheTwelveCubeEdges) {
 TEST_F(SharpFeaturesTest, ModelWithoutCreaseNorBendIsLeftAsItIs) {
   auto box = testing::make_box_brep(2, 2, 2, Point<3>{{0., 0., 0.}}, Point<3>{{1., 1., 1.}});
   auto& model = box.brep;
+  const auto before = test::snapshot_meshes(model);
   const auto mappings = add_sharp_features(model, 100.);
+  expect_add_mappings(before, model, mappings);
   EXPECT_EQ(model.nb_corner_collections(), 0u);
   EXPECT_EQ(model.nb_line_collections(), 0u);
   EXPECT_EQ(model.nb_corners(), 8u);
@@ -187,7 +208,8 @@ TEST_F(SharpFeaturesTest, FoldBackIsCreasedAtAnyAngleAndFlatOnlyAt180) {
         Case{"flat", flat, 180., true}}) {
     SCOPED_TRACE(str_cat(shape, " at ", angle));
     auto model = two_triangles(Point<3>{{0., 1., 0.}}, apex1);
-    add_sharp_features(model, angle);
+    const auto before = test::snapshot_meshes(model);
+    expect_add_mappings(before, model, add_sharp_features(model, angle));
     const auto lines = sharp_lines(model);
     if (!creased) {
       EXPECT_EQ(model.nb_line_collections(), 0u);
@@ -243,7 +265,8 @@ TEST_F(SharpFeaturesTest, DegenerateStripCreasesOnlyAgainstTheOtherSide) {
        Point<3>{{0.5, 1., 0.}}, Point<3>{{0.5, 0., 0.}}}};
   points.add_surface(std::vector<testing::PointChain>{{0, 1, 2}, {1, 0, 4}, {4, 0, 3}, {1, 4, 3}});
   points.add_lines_from_surface_borders();
-  add_sharp_features(model, 30.);
+  const auto before = test::snapshot_meshes(model);
+  expect_add_mappings(before, model, add_sharp_features(model, 30.));
   const auto lines = sharp_lines(model);
   ASSERT_EQ(lines.size(), 1u);
   const auto& mesh = model.line(lines.front()).mesh();
@@ -257,7 +280,8 @@ TEST_F(SharpFeaturesTest, InactiveSurfaceIsNotSearched) {
   BRep model;
   const auto surface = add_tied_surface(model, testing::make_cube_surface(2));
   BRepBuilder{model}.set_surface_active(surface, false);
-  const auto mappings = add_sharp_features(model, 100.);
+  const auto before = test::snapshot_meshes(model);
+  expect_add_mappings(before, model, add_sharp_features(model, 100.));
   EXPECT_EQ(model.nb_line_collections(), 0u);
   EXPECT_EQ(model.nb_corner_collections(), 0u);
   EXPECT_EQ(model.nb_lines(), 0u);
@@ -296,6 +320,8 @@ TEST_F(SharpFeaturesTest, RemoveAfterAddRestoresTheTopologyAndKeepsOtherCollecti
   add_tied_surface(model, testing::make_cube_surface(2));
   add_sharp_features(model, 100.);
   ASSERT_EQ(model.nb_lines(), 12u);
+  const auto sharp = sharp_lines(model);
+  const auto sharp_corners_before = sharp_corners(model);
   uuid other_lines;
   uuid unnamed_corners;
   uuid named_surfaces;
@@ -310,7 +336,16 @@ TEST_F(SharpFeaturesTest, RemoveAfterAddRestoresTheTopologyAndKeepsOtherCollecti
     builder.set_surface_collection_name(named_surfaces, "sharp_collection");
   }
 
+  auto before = test::snapshot_meshes(model);
   const auto mappings = remove_sharp_features(model);
+  // The sharp components went before the engine ran: the mappings start from the model
+  // without them.
+  for (const auto& line : sharp) before.forget(line);
+  for (const auto& corner : sharp_corners_before) before.forget(corner);
+  test::expect_mappings_follow(before, model, mappings);
+  for (const auto& line : sharp) {
+    EXPECT_FALSE(mappings.component_mappings.at(line_type).has_mapping_input(line));
+  }
   EXPECT_EQ(model.nb_corners(), 0u);
   EXPECT_EQ(model.nb_lines(), 0u);
   EXPECT_EQ(model.nb_surfaces(), 1u);
@@ -325,7 +360,8 @@ TEST_F(SharpFeaturesTest, RemoveAfterAddRestoresTheTopologyAndKeepsOtherCollecti
   test::expect_valid(model);
 }
 
-// A unit square surface bounded by one closed line that starts and ends at a corner on (0, 0).
+// A surface bounded by one closed line through `points` (by default the unit square) that starts
+// and ends at a corner on the first point; the surface is a fan of triangles around that point.
 struct SquareSection {
   Section section;
   uuid corner;
@@ -333,13 +369,14 @@ struct SquareSection {
   uuid surface;
 };
 
-SquareSection make_square_section() {
+SquareSection make_square_section(
+    const std::vector<Point<2>>& points = {Point<2>{{0., 0.}}, Point<2>{{1., 0.}},
+                                           Point<2>{{1., 1.}}, Point<2>{{0., 1.}}}) {
   SquareSection result;
   auto& model = result.section;
   SectionBuilder builder{model};
-  const std::vector<Point<2>> points{Point<2>{{0., 0.}}, Point<2>{{1., 0.}}, Point<2>{{1., 1.}},
-                                     Point<2>{{0., 1.}}};
-  builder.create_unique_vertices(4);
+  const auto nb_points = static_cast<index_t>(points.size());
+  builder.create_unique_vertices(nb_points);
   result.corner = builder.add_corner();
   builder.corner_mesh_builder(result.corner)->create_point(points[0]);
   builder.set_unique_vertex({model.corner(result.corner).component_id(), 0}, 0);
@@ -347,17 +384,18 @@ SquareSection make_square_section() {
   {
     auto mesh = builder.line_mesh_builder(result.line);
     for (const auto& point : points) mesh->create_point(point);
-    for (index_t v = 0; v < 4; ++v) mesh->create_edge(v, (v + 1) % 4);
+    for (index_t v = 0; v < nb_points; ++v) mesh->create_edge(v, (v + 1) % nb_points);
   }
   result.surface = builder.add_surface(OstrelTriangulatedSurface<2>::impl_name_static());
   {
     auto mesh = builder.surface_mesh_builder(result.surface);
     for (const auto& point : points) mesh->create_point(point);
-    mesh->create_polygon(std::vector<index_t>{0, 1, 2});
-    mesh->create_polygon(std::vector<index_t>{0, 2, 3});
+    for (index_t v = 1; v + 1 < nb_points; ++v) {
+      mesh->create_polygon(std::vector<index_t>{0, v, v + 1});
+    }
     mesh->compute_polygon_adjacencies();
   }
-  for (index_t v = 0; v < 4; ++v) {
+  for (index_t v = 0; v < nb_points; ++v) {
     builder.set_unique_vertex({model.line(result.line).component_id(), v}, v);
     builder.set_unique_vertex({model.surface(result.surface).component_id(), v}, v);
   }
@@ -374,7 +412,9 @@ TEST_F(SharpFeaturesTest, SectionBendsBecomeCornersBesideTheExistingOne) {
   auto square = make_square_section();
   auto& model = square.section;
   test::expect_valid(model);
+  const auto before = test::snapshot_meshes(model);
   const auto mappings = add_sharp_features(model, 100.);
+  expect_add_mappings(before, model, mappings);
 
   // The corner on (0, 0) is not doubled: three sharp corners, four in all.
   const auto corners = sharp_corners(model);
@@ -390,7 +430,11 @@ TEST_F(SharpFeaturesTest, SectionBendsBecomeCornersBesideTheExistingOne) {
   EXPECT_EQ(mappings.unchanged_components.at(corner_type).front(), square.corner);
   test::expect_valid(model);
 
-  remove_sharp_features(model);
+  auto before_removal = test::snapshot_meshes(model);
+  const auto removal = remove_sharp_features(model);
+  for (const auto& id : corners) before_removal.forget(id);
+  test::expect_mappings_follow(before_removal, model, removal);
+  EXPECT_EQ(removal.component_mappings.at(line_type).size_in(), 4u);
   EXPECT_EQ(model.nb_corners(), 1u);
   EXPECT_TRUE(model.has_corner(square.corner));
   EXPECT_EQ(model.nb_lines(), 1u);
@@ -401,7 +445,8 @@ TEST_F(SharpFeaturesTest, SectionBendsBecomeCornersBesideTheExistingOne) {
 TEST_F(SharpFeaturesTest, InactiveLineGetsNoCorner) {
   auto square = make_square_section();
   SectionBuilder{square.section}.set_line_active(square.line, false);
-  add_sharp_features(square.section, 100.);
+  const auto before = test::snapshot_meshes(square.section);
+  expect_add_mappings(before, square.section, add_sharp_features(square.section, 100.));
   EXPECT_EQ(square.section.nb_corner_collections(), 0u);
   EXPECT_EQ(square.section.nb_corners(), 1u);
   test::expect_valid(square.section);
@@ -508,9 +553,16 @@ TEST_F(SharpFeaturesTest, ResultsDoNotDependOnTheThreadCount) {
   ASSERT_FALSE(one.empty());
   EXPECT_EQ(one, saved_with_threads(2, brep_run));
 
-  const auto section_run = [](const std::string& path) {
-    auto square = make_square_section();
+  // A comb of 1,000 teeth: its line bends at every vertex, over several chunks.
+  std::vector<Point<2>> comb{Point<2>{{0., 0.}}};
+  for (index_t tooth = 0; tooth < 1000; ++tooth) {
+    comb.push_back(Point<2>{{tooth + 0.25, 1.}});
+    comb.push_back(Point<2>{{tooth + 0.5, 0.}});
+  }
+  const auto section_run = [&comb](const std::string& path) {
+    auto square = make_square_section(comb);
     add_sharp_features(square.section, 100.);
+    EXPECT_EQ(square.section.nb_corners(), comb.size());
     save_section(square.section, path + ".tq_sctn");
     std::filesystem::rename(path + ".tq_sctn", path);
   };
