@@ -48,7 +48,10 @@ class ModelBuilderFromMeshes {
   /// The whole conversion (see the class comment); call it once. No block is built here.
   /// \throw VeyraConversionModelException (input) "[ModelBuilderFromUniqueVertices::
   /// check_unique_vertices] No unique vertices in input model" when the meshes hold no vertex;
-  /// the topology engine's errors; framework errors (a mesh id used twice, a NaN coordinate).
+  /// \throw VeyraConversionModelException (input, null data) "[ModelBuilderFromMeshes::
+  /// build_model] Vertex <v> of the <point set|curve|surface mesh> <id> is not at a finite
+  /// position: [<point>]" for a NaN or infinite coordinate, before the model is touched;
+  /// the topology engine's errors; framework errors (a mesh id used twice).
   ModelMappings<Model> build_model();
 
  private:

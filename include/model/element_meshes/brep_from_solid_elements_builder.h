@@ -42,6 +42,10 @@ class BRepFromSolidElementsBuilder : public WireframeBuilderFromOneMesh<BRep, So
  public:
   /// The lists may hold duplicates and come in any order. Every id must name an element of the
   /// solid (vertex, edge of solid.edges(), facet of solid.facets(); the tables are enabled here).
+  /// \throw VeyraConversionModelException (input, null data) for an id beyond its count: see
+  /// add_corner_vertices and add_line_edges; "[BRepFromSolidElementsBuilder] Surface facet <id>
+  /// is out of range (the mesh has <n> facets)"; and the base's errors for a model that is not
+  /// empty, a vertex that is not at a finite position or a polyhedron that repeats a vertex.
   BRepFromSolidElementsBuilder(BRep& brep, SolidMesh<3>& solid,
                                absl::Span<const index_t> corner_vertices,
                                absl::Span<const index_t> line_edges,
@@ -67,6 +71,9 @@ class BRepFromSolidElementsBuilder : public WireframeBuilderFromOneMesh<BRep, So
   /// whose three edges are free surface borders, and at the middle of a surface edge joining two
   /// points of a free border of its surface across the surface. Other solids are used as they
   /// are, with a warning that the result may not be valid.
+  /// \throw VeyraConversionModelException (input, null data) "[BRepFromSolidElementsBuilder::
+  /// build_brep_with_block_mesh] Polyhedron <p> of the input solid is inverted (volume <v>)" for
+  /// the first polyhedron of negative volume, before anything is built.
   std::pair<GenericMapping<index_t>, IndexToBRepMeshElementsMapping> build_brep_with_block_mesh();
 
   /// A declared corner vertex, a wireframe vertex with other than two line edges, or one whose

@@ -79,14 +79,23 @@ class WireframeBuilderFromOneMesh : public CornersLinesBuilder<Model> {
 
  protected:
   /// Creates one unique vertex per vertex of `mesh` in `model`, which must have none.
+  /// \throw VeyraConversionModelException (input, null data) "[WireframeBuilderFromOneMesh] The
+  /// model must be empty, it has <n> unique vertices", or "[WireframeBuilderFromOneMesh] Vertex
+  /// <v> of the input mesh is not at a finite position: [<point>]" for a NaN or infinite
+  /// coordinate, or "[WireframeBuilderFromOneMesh] <Polygon|Polyhedron> <p> of the input mesh
+  /// repeats vertex <v>".
   WireframeBuilderFromOneMesh(Model& model, const Mesh& mesh);
 
-  /// Adds input vertex ids to the corner list (sorted union). Ids must be below the vertex count.
+  /// Adds input vertex ids to the corner list (sorted union).
+  /// \throw VeyraConversionModelException (input, null data) "[WireframeBuilderFromOneMesh::
+  /// add_corner_vertices] Corner vertex <id> is out of range (the mesh has <n> vertices)" for an id
+  /// at or beyond the vertex count; the list is then unchanged.
   void add_corner_vertices(absl::Span<const index_t> vertices);
   /// Strictly ascending.
   const std::vector<index_t>& corner_vertices() const;
-  /// Adds ids of the input mesh's edge table to the line-edge list (sorted union). Ids must be
-  /// below the edge count.
+  /// Adds ids of the input mesh's edge table to the line-edge list (sorted union).
+  /// \throw VeyraConversionModelException (input, null data) "[WireframeBuilderFromOneMesh::
+  /// add_line_edges] Line edge <id> is out of range (the mesh has <n> edges)" likewise.
   void add_line_edges(absl::Span<const index_t> edges);
   /// Strictly ascending.
   const std::vector<index_t>& line_edges() const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <model/common/model_builder_from_meshes.h>
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -86,20 +87,31 @@ class ModelBuilderFromMeshes<Model>::Impl {
     for (const auto& mesh : surfaces_) nb_points += mesh.get().nb_vertices();
     std::vector<Point<D>> points;
     points.reserve(nb_points);
-    collect_mesh_points(point_sets_, point_set_offsets_, points);
-    collect_mesh_points(curves_, curve_offsets_, points);
-    collect_mesh_points(surfaces_, surface_offsets_, points);
+    collect_mesh_points(point_sets_, point_set_offsets_, points, "point set");
+    collect_mesh_points(curves_, curve_offsets_, points, "curve");
+    collect_mesh_points(surfaces_, surface_offsets_, points, "surface mesh");
     return points;
   }
 
+  // A NaN or infinite coordinate is the caller's: no distance to it means anything, so it is
+  // reported here rather than left to fail somewhere in the colocation or the engine.
   template <typename Meshes>
   static void collect_mesh_points(Meshes meshes, std::vector<index_t>& offsets,
-                                  std::vector<Point<D>>& points) {
+                                  std::vector<Point<D>>& points, std::string_view kind) {
     offsets.reserve(meshes.size());
     for (const auto& mesh_ref : meshes) {
       const auto& mesh = mesh_ref.get();
       offsets.push_back(static_cast<index_t>(points.size()));
-      for (index_t v = 0; v < mesh.nb_vertices(); ++v) points.push_back(mesh.point(v));
+      for (index_t v = 0; v < mesh.nb_vertices(); ++v) {
+        const auto& point = mesh.point(v);
+        if (!is_finite(point)) {
+          throw VeyraConversionModelException{
+              nullptr, OstrelException::TYPE::input, "[ModelBuilderFromMeshes::build_model] Vertex ",
+              v, " of the ", kind, " ", mesh.id().string(), " is not at a finite position: [",
+              point.string(), "]"};
+        }
+        points.push_back(point);
+      }
     }
   }
 

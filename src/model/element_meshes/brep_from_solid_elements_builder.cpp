@@ -26,26 +26,13 @@
 #include <vector>
 
 #include "solid_block_meshes.h"
+#include "sorted_id_union.h"
 #include "tetrahedral_block_mesh_repairs.h"
 
 namespace veyra::detail {
 namespace {
 
 using Base = WireframeBuilderFromOneMesh<BRep, SolidMesh<3>>;
-
-// The sorted union of `ids` and `added` below `count`, through a bit set.
-void merge_ids(std::vector<index_t>& ids, absl::Span<const index_t> added, index_t count) {
-  std::vector<bool> present(count, false);
-  for (const auto id : ids) present[id] = true;
-  for (const auto id : added) {
-    OSTREL_ASSERT(id < count, "id ", id, " beyond ", count);
-    present[id] = true;
-  }
-  ids.clear();
-  for (index_t id = 0; id < count; ++id) {
-    if (present[id]) ids.push_back(id);
-  }
-}
 
 void log_counts(std::string_view operation, const BRep& brep) {
   Logger::log_debug("[BRepFromSolidElementsBuilder::", operation, "] ", brep.nb_corners(),
@@ -110,7 +97,8 @@ class BRepFromSolidElementsBuilder::Impl {
         });
     std::vector<index_t> border;
     for (const auto& chunk : chunks) border.insert(border.end(), chunk.begin(), chunk.end());
-    merge_ids(surface_facets_, border, facets.nb_facets());
+    merge_ids(surface_facets_, border, facets.nb_facets(), "BRepFromSolidElementsBuilder",
+              "Border facet", "facets");
   }
 
   // Counts the surface facets around each edge; an edge of one surface facet (a free border) or
@@ -199,7 +187,8 @@ BRepFromSolidElementsBuilder::BRepFromSolidElementsBuilder(
   solid.enable_edges();
   add_line_edges(line_edges);
   solid.enable_facets();
-  merge_ids(impl_->surface_facets(), surface_facets, solid.facets().nb_facets());
+  merge_ids(impl_->surface_facets(), surface_facets, solid.facets().nb_facets(),
+            "BRepFromSolidElementsBuilder", "Surface facet", "facets");
   impl_->surface_facet_counts().assign(solid.edges().nb_edges(), 0);
 }
 
@@ -293,6 +282,17 @@ BRepFromSolidElementsBuilder::build_brep_with_block_mesh() {
   auto& brep = impl_->brep();
   auto& builder = impl_->builder();
   auto& solid = impl_->solid();
+  // The block meshes copy the polyhedra as they are: an inverted one would make every block
+  // that holds it invalid, so it is reported before anything is built.
+  for (index_t polyhedron = 0; polyhedron < solid.nb_polyhedra(); ++polyhedron) {
+    const auto volume = solid.polyhedron_volume(polyhedron);
+    if (volume < 0.) {
+      throw VeyraConversionModelException{
+          nullptr, OstrelException::TYPE::input,
+          "[BRepFromSolidElementsBuilder::build_brep_with_block_mesh] Polyhedron ", polyhedron,
+          " of the input solid is inverted (volume ", volume, ")"};
+    }
+  }
   impl_->add_border_facets();
   Logger::log_trace("[BRepFromSolidElementsBuilder::build_brep_with_block_mesh] ",
                     solid.nb_polyhedra(), " polyhedra, ", impl_->surface_facets().size(),

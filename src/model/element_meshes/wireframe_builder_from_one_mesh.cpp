@@ -12,22 +12,23 @@
 #include <ostrel/model/section_builder.h>
 
 #include <algorithm>
+#include <string_view>
+
+#include "sorted_id_union.h"
 
 namespace veyra::detail {
 namespace {
 
-// The sorted union of `ids` and `added`, through a bit set over [0, count): linear in count,
-// whatever the order and repetitions of the ids.
-void merge_ids(std::vector<index_t>& ids, absl::Span<const index_t> added, index_t count) {
-  std::vector<bool> present(count, false);
-  for (const auto id : ids) present[id] = true;
-  for (const auto id : added) {
-    OSTREL_ASSERT(id < count, "id ", id, " beyond ", count);
-    present[id] = true;
-  }
-  ids.clear();
-  for (index_t id = 0; id < count; ++id) {
-    if (present[id]) ids.push_back(id);
+// Throws when an element lists one vertex twice (elements have a handful of vertices).
+template <typename Vertices>
+void check_distinct_vertices(const Vertices& vertices, std::string_view kind, index_t element) {
+  for (std::size_t k = 1; k < vertices.size(); ++k) {
+    if (std::find(vertices.begin(), vertices.begin() + k, vertices[k]) == vertices.begin() + k) {
+      continue;
+    }
+    throw VeyraConversionModelException{nullptr, OstrelException::TYPE::input,
+                                        "[WireframeBuilderFromOneMesh] ", kind, " ", element,
+                                        " of the input mesh repeats vertex ", vertices[k]};
   }
 }
 
@@ -85,7 +86,31 @@ template <typename Model, typename Mesh>
 WireframeBuilderFromOneMesh<Model, Mesh>::WireframeBuilderFromOneMesh(Model& model,
                                                                       const Mesh& mesh)
     : CornersLinesBuilder<Model>(model), impl_{std::make_unique<Impl>(model, mesh)} {
-  OSTREL_ASSERT(model.nb_unique_vertices() == 0, "the model must start without unique vertex");
+  // Unique vertex i stands for input vertex i: a model that has unique vertices already would
+  // tie the new components to the wrong ones. A position that is not finite cannot become a
+  // corner or line point the wireframe can compare.
+  if (model.nb_unique_vertices() != 0) {
+    throw VeyraConversionModelException{nullptr, OstrelException::TYPE::input,
+                                        "[WireframeBuilderFromOneMesh] The model must be empty, "
+                                        "it has ", model.nb_unique_vertices(), " unique vertices"};
+  }
+  for (index_t vertex = 0; vertex < mesh.nb_vertices(); ++vertex) {
+    if (is_finite(mesh.point(vertex))) continue;
+    throw VeyraConversionModelException{
+        nullptr, OstrelException::TYPE::input, "[WireframeBuilderFromOneMesh] Vertex ", vertex,
+        " of the input mesh is not at a finite position: [", mesh.point(vertex).string(), "]"};
+  }
+  // An element through one vertex twice has an edge from that vertex to itself, which no line,
+  // surface or block of a valid model can hold.
+  if constexpr (std::is_same_v<Mesh, SurfaceMesh<2>>) {
+    for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+      check_distinct_vertices(mesh.polygon_vertices(polygon), "Polygon", polygon);
+    }
+  } else {
+    for (index_t polyhedron = 0; polyhedron < mesh.nb_polyhedra(); ++polyhedron) {
+      check_distinct_vertices(mesh.polyhedron_vertices(polyhedron), "Polyhedron", polyhedron);
+    }
+  }
   impl_->builder().create_unique_vertices(mesh.nb_vertices());
 }
 
@@ -127,7 +152,8 @@ IndexToModelMeshElementsMapping WireframeBuilderFromOneMesh<Model, Mesh>::mappin
 template <typename Model, typename Mesh>
 void WireframeBuilderFromOneMesh<Model, Mesh>::add_corner_vertices(
     absl::Span<const index_t> vertices) {
-  merge_ids(impl_->corner_vertices(), vertices, impl_->mesh().nb_vertices());
+  merge_ids(impl_->corner_vertices(), vertices, impl_->mesh().nb_vertices(),
+            "WireframeBuilderFromOneMesh::add_corner_vertices", "Corner vertex", "vertices");
 }
 
 template <typename Model, typename Mesh>
@@ -137,7 +163,8 @@ const std::vector<index_t>& WireframeBuilderFromOneMesh<Model, Mesh>::corner_ver
 
 template <typename Model, typename Mesh>
 void WireframeBuilderFromOneMesh<Model, Mesh>::add_line_edges(absl::Span<const index_t> edges) {
-  merge_ids(impl_->line_edges(), edges, impl_->mesh().edges().nb_edges());
+  merge_ids(impl_->line_edges(), edges, impl_->mesh().edges().nb_edges(),
+            "WireframeBuilderFromOneMesh::add_line_edges", "Line edge", "edges");
 }
 
 template <typename Model, typename Mesh>
