@@ -2,6 +2,7 @@
 // The conversions give the same model, byte for byte once saved, with one thread or two and
 // from one run to the next with the same id seed. Inputs are large enough for the parallel
 // loops (colocation, tree builds, per-block tasks) to split their work.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -18,12 +19,16 @@
 #include <ostrel/mesh/edged_curve_builder.h>
 #include <ostrel/mesh/point_set.h>
 #include <ostrel/mesh/point_set_builder.h>
+#include <ostrel/mesh/solid_facets.h>
+#include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/model/io/brep_io.h>
 #include <support/expect_valid_model.h>
 #include <veyra_testing/mesh_generators.h>
 
 #include <model/common/convert_meshes.h>
 #include <model/common/library.h>
+#include <model/element_meshes/brep_from_solid_elements_builder.h>
+#include <model/operations/sharp_features.h>
 
 namespace veyra {
 namespace {
@@ -102,6 +107,49 @@ TEST_F(Determinism, ConvertMeshesIntoBRep) {
   const auto model = convert();
   EXPECT_EQ(model.nb_blocks(), 2);  // between the sphere and the cube, and inside the sphere
   EXPECT_GT(model.nb_lines(), 12);  // the curve cuts the bottom face
+  expect_deterministic(convert);
+}
+
+TEST_F(Determinism, ConvertSolidElementsIntoBRep) {
+  // A tetrahedral box cut by the plane x = 4 into two blocks (one task each) and by a patch of
+  // the plane y = 4 ending inside the box, which makes the repairs split tetrahedra; a corner
+  // vertex on the skin.
+  constexpr index_t n = 8;
+  const auto solid = testing::make_box_tetrahedra(n, n, n, Point<3>{{0., 0., 0.}},
+                                                  Point<3>{{double(n), double(n), double(n)}});
+  solid->enable_facets();
+  std::vector<index_t> facets;
+  for (index_t facet = 0; facet < solid->facets().nb_facets(); ++facet) {
+    const auto vertices = solid->facets().facet_vertices(facet);
+    const auto all = [&](const auto& inside) {
+      return std::all_of(vertices.begin(), vertices.end(),
+                         [&](index_t v) { return inside(solid->point(v)); });
+    };
+    if (all([](const Point<3>& p) { return p.value(0) == 4.; }) ||
+        all([](const Point<3>& p) { return p.value(1) == 4. && p.value(0) <= 2.; })) {
+      facets.push_back(facet);
+    }
+  }
+  const auto convert = [&] {
+    const auto copy = solid->clone();
+    return std::get<0>(convert_solid_elements_into_brep(*copy, {0}, {}, facets));
+  };
+  const auto model = convert();
+  EXPECT_EQ(model.nb_blocks(), 2);
+  expect_deterministic(convert);
+}
+
+TEST_F(Determinism, AddSharpFeatures) {
+  // A cube converted into a model of one surface, whose twelve creases become lines.
+  const auto cube = testing::make_cube_surface(16);
+  const std::vector<std::reference_wrapper<const SurfaceMesh<3>>> surfaces{*cube};
+  const auto convert = [&] {
+    auto model = std::get<0>(convert_meshes_into_brep({}, {}, surfaces));
+    add_sharp_features(model, 100.);
+    return model;
+  };
+  const auto model = convert();
+  EXPECT_EQ(model.nb_lines(), 12);
   expect_deterministic(convert);
 }
 
