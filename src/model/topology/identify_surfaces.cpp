@@ -13,6 +13,8 @@
 #include <absl/container/flat_hash_set.h>
 #include <absl/container/inlined_vector.h>
 
+#include <ostrel/basic/attribute_manager.h>
+#include <ostrel/basic/generic_mapping.h>
 #include <ostrel/basic/logger.h>
 #include <ostrel/basic/ostrel_exception.h>
 #include <ostrel/basic/str_cat.h>
@@ -170,10 +172,44 @@ class SurfacePass {
       identifier.identify_polygons();
       const auto groups = identifier.identified_connected_polygons();
       if (groups.size() == 1) continue;
-      for (const auto& group : groups) create_surface_from_polygons(surface, group);
+      SurfaceCopy copy{model_, surface};
+      for (const auto& group : groups) create_surface_from_polygons(surface, group, copy);
       replaced.push_back(id);
     }
     for (const auto& id : replaced) remove_surface(id);
+  }
+
+  // What the copies of one surface's polygon groups share: the surface's ties, read once, and
+  // old-to-new tables over its vertices and polygons, reset after each group so that a group
+  // costs its own size only (a surface cut into many groups would otherwise pay its full size
+  // once per group).
+  struct SurfaceCopy {
+    SurfaceCopy(const Model& model, const Surface<D>& surface)
+        : unique_vertices(surface_unique_vertices(model, surface)),
+          vertex_old2new(surface.mesh().nb_vertices(), NO_ID),
+          polygon_old2new(surface.mesh().nb_polygons(), NO_ID),
+          has_vertex_attributes(
+              !surface.mesh().vertex_attribute_manager().attribute_names().empty()),
+          has_polygon_attributes(
+              !surface.mesh().polygon_attribute_manager().attribute_names().empty()) {}
+
+    std::vector<index_t> unique_vertices;
+    std::vector<index_t> vertex_old2new;
+    std::vector<index_t> polygon_old2new;
+    // The old vertices copied for the current group.
+    std::vector<index_t> copied_vertices;
+    bool has_vertex_attributes;
+    bool has_polygon_attributes;
+  };
+
+  // Imports the attribute values of the listed old elements only.
+  static void import_group(AttributeManager& to, const AttributeManager& from,
+                           absl::Span<const index_t> old_elements,
+                           absl::Span<const index_t> old2new) {
+    GenericMapping<index_t> group;
+    group.reserve(static_cast<index_t>(old_elements.size()));
+    for (const auto element : old_elements) group.map(element, old2new[element]);
+    to.import(from, group);
   }
 
   // Recomputes the adjacencies, then unlinks the two polygons on each side of a line edge.
@@ -201,7 +237,7 @@ class SurfacePass {
 
   // A new surface holding one group of polygons of `old_surface`, with its own vertices.
   void create_surface_from_polygons(const Surface<D>& old_surface,
-                                    const std::vector<index_t>& polygons) {
+                                    const std::vector<index_t>& polygons, SurfaceCopy& copy) {
     const auto& old_id = old_surface.id();
     const auto& old_mesh = old_surface.mesh();
     const auto new_id = builder_.add_surface(old_surface.mesh_type());
@@ -213,9 +249,11 @@ class SurfacePass {
     auto mesh_builder = builder_.surface_mesh_builder(new_id);
     mesh_builder->reserve_polygons(static_cast<index_t>(polygons.size()));
     reserve_more(mappings_.mesh_elements.surfaces, static_cast<index_t>(polygons.size()));
-    const auto unique_vertices = surface_unique_vertices(model_, old_surface);
-    std::vector<index_t> vertex_old2new(old_mesh.nb_vertices(), NO_ID);
-    std::vector<index_t> polygon_old2new(old_mesh.nb_polygons(), NO_ID);
+    const auto& unique_vertices = copy.unique_vertices;
+    auto& vertex_old2new = copy.vertex_old2new;
+    auto& polygon_old2new = copy.polygon_old2new;
+    auto& copied_vertices = copy.copied_vertices;
+    copied_vertices.clear();
     CornersRecord record;
     PolygonVertices new_vertices;
     for (const auto polygon : polygons) {
@@ -224,6 +262,7 @@ class SurfacePass {
         auto& new_vertex = vertex_old2new[vertex];
         if (new_vertex == NO_ID) {
           new_vertex = mesh_builder->create_point(old_mesh.point(vertex));
+          copied_vertices.push_back(vertex);
           if (unique_vertices[vertex] != NO_ID) {
             builder_.set_unique_vertex({new_component, new_vertex}, unique_vertices[vertex]);
           }
@@ -239,9 +278,16 @@ class SurfacePass {
       }
     }
     const auto& new_mesh = new_surface.mesh();
-    new_mesh.vertex_attribute_manager().import(old_mesh.vertex_attribute_manager(), vertex_old2new);
-    new_mesh.polygon_attribute_manager().import(old_mesh.polygon_attribute_manager(),
-                                                polygon_old2new);
+    if (copy.has_vertex_attributes) {
+      import_group(new_mesh.vertex_attribute_manager(), old_mesh.vertex_attribute_manager(),
+                   copied_vertices, vertex_old2new);
+    }
+    if (copy.has_polygon_attributes) {
+      import_group(new_mesh.polygon_attribute_manager(), old_mesh.polygon_attribute_manager(),
+                   polygons, polygon_old2new);
+    }
+    for (const auto vertex : copied_vertices) vertex_old2new[vertex] = NO_ID;
+    for (const auto polygon : polygons) polygon_old2new[polygon] = NO_ID;
     record.finalize(new_mesh.nb_vertices());
 
     detail::add_line_surface_relationships(

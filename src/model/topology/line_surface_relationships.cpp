@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include <absl/container/flat_hash_set.h>
 #include <absl/container/inlined_vector.h>
 
 #include <ostrel/model/brep.h>
@@ -17,21 +18,31 @@ namespace veyra::detail {
 namespace {
 
 // Line lists of one surface, without repeats, in first-seen order. Consecutive polygon edges
-// mostly lie on the same line, so the last added line is checked before the list is searched.
+// mostly lie on the same line, so the last added line is checked before the list is searched;
+// a long list (a surface bounded by many lines) is searched through a hash set.
 class LineList {
  public:
   void add(const uuid& line) {
     if (!lines_.empty() && lines_.back() == line) return;
-    if (std::find(lines_.begin(), lines_.end(), line) != lines_.end()) return;
+    if (contains(line)) return;
     lines_.push_back(line);
+    if (!index_.empty()) {
+      index_.insert(line);
+    } else if (lines_.size() > nb_lines_without_index) {
+      index_.insert(lines_.begin(), lines_.end());
+    }
   }
   bool contains(const uuid& line) const {
+    if (!index_.empty()) return index_.contains(line);
     return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
   }
   const absl::InlinedVector<uuid, 10>& lines() const { return lines_; }
 
  private:
+  static constexpr std::size_t nb_lines_without_index = 16;
+
   absl::InlinedVector<uuid, 10> lines_;
+  absl::flat_hash_set<uuid> index_;
 };
 
 }  // namespace
@@ -84,7 +95,11 @@ void add_line_surface_relationships(const Model& model, typename Model::Builder&
     }
   }
 
+  // The model-order search for the line found on both sides only runs when there is one.
+  const auto on_both_sides = std::any_of(internal.lines().begin(), internal.lines().end(),
+                                         [&](const uuid& line) { return boundary.contains(line); });
   for (const auto& line : model.lines()) {
+    if (!on_both_sides) break;
     if (!internal.contains(line.id()) || !boundary.contains(line.id())) continue;
     save_model_for_diagnosis(model, "error");
     throw_model_exception_at(

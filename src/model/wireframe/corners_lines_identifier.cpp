@@ -861,13 +861,23 @@ class CornersLinesIdentifier<Model>::Impl {
                          absl::Span<const index_t> path,
                          linked_hash_map<index_t, std::vector<MeshVertex>>& new_vertices) {
     const auto& old_mesh = model_.line(old_line).mesh();
-    const auto unique_vertices = copied_unique_vertices(model_, old_line, old_mesh.nb_vertices());
+    // The ties of the path only: a line cut into many paths would otherwise copy its whole tie
+    // table once per path. They are read before the new ties move the table.
+    std::vector<index_t> path_unique_vertices;
+    path_unique_vertices.reserve(path.size());
+    {
+      const auto tied = model_.component_unique_vertices(old_line);
+      for (const auto old_vertex : path) {
+        path_unique_vertices.push_back(old_vertex < tied.size() ? tied[old_vertex] : NO_ID);
+      }
+    }
     const ComponentID new_component{Line<D>::component_type_static(), new_line};
     auto mesh_builder = builder_.line_mesh_builder(new_line);
     GenericMapping<index_t> vertex_old2new;
-    for (const auto old_vertex : path) {
+    for (index_t k = 0; k < path.size(); ++k) {
+      const auto old_vertex = path[k];
       const auto new_vertex = mesh_builder->create_point(old_mesh.point(old_vertex));
-      builder_.set_unique_vertex({new_component, new_vertex}, unique_vertices[old_vertex]);
+      builder_.set_unique_vertex({new_component, new_vertex}, path_unique_vertices[k]);
       new_vertices[old_vertex].emplace_back(new_line, new_vertex);
       vertex_old2new.map(old_vertex, new_vertex);
     }
