@@ -97,6 +97,7 @@ void bind_mesh_files(py::module_& module);
 void bind_models(py::module_& module);
 void bind_mappings(py::module_& module);
 void bind_operations(py::module_& module);
+void bind_model_edits(py::module_& module);
 void bind_validation(py::module_& module);
 
 }  // namespace veyra::python

@@ -20,5 +20,6 @@ PYBIND11_MODULE(_veyra, module) {
   python::bind_models(module);
   python::bind_mappings(module);
   python::bind_operations(module);
+  python::bind_model_edits(module);
   python::bind_validation(module);
 }

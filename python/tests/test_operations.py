@@ -5,7 +5,7 @@ import numpy as np
 import pytest
 
 import veyra
-from support import cube_faces, grid_2d, kinds, model_counts, sizes, topology, two_region_box
+from support import box_tetrahedra, cube_faces, grid_2d, kinds, model_counts, sizes, topology, two_region_box
 
 
 def _write(mesh, path):
@@ -142,3 +142,115 @@ def test_validation(tmp_path, reference):
     expected = reference("validate", path)
     assert {"errors": report.nb_errors, "warnings": report.nb_warnings, "kinds": kinds_found} == expected
     assert report.is_valid
+
+
+def _cube_surface(n):
+    """The six faces of cube_faces(n) as one closed triangulated surface."""
+    faces = cube_faces(n)
+    points = np.vstack([points for points, _ in faces])
+    offsets = np.cumsum([0] + [len(points) for points, _ in faces[:-1]])
+    triangles = np.vstack([triangles + offset for (_, triangles), offset in zip(faces, offsets)])
+    unique, inverse = np.unique(np.round(points, 9), axis=0, return_inverse=True)
+    return veyra.SurfaceMesh(unique, inverse.ravel()[triangles])
+
+
+def _square_section():
+    section, _ = veyra.convert_meshes_into_section(surfaces=[veyra.SurfaceMesh(*grid_2d(3, 3))])
+    return section
+
+
+@pytest.mark.parametrize(
+    "make, extension, sharp",
+    [
+        # The cube's edges meet at 90 degrees: 12 lines and 8 corners; flat triangles stay.
+        (lambda: veyra.convert_meshes_into_brep(surfaces=[_cube_surface(3)])[0], "tq_brep", [8, 12, 6]),
+        # The square's border bends at its four corners.
+        (_square_section, "tq_sctn", [4, 4, 1]),
+    ],
+)
+def test_sharp_features_added_and_removed(tmp_path, reference, make, extension, sharp):
+    model = make()
+    before = [len(model.corners), len(model.lines), len(model.surfaces)]
+    path = tmp_path / f"model.{extension}"
+    model.save(str(path))
+    mappings = veyra.add_sharp_features(model, 120.0)
+    assert {"model": model_counts(model), "mappings": topology(mappings)} == reference(
+        "sharp-features", path, 120
+    )
+    assert [len(model.corners), len(model.lines), len(model.surfaces)] == sharp
+    names = [c.name for c in model.corner_collections + model.line_collections]
+    assert "sharp_collection" in names
+    assert veyra.validate(model).is_valid
+
+    model.save(str(path))
+    mappings = veyra.remove_sharp_features(model)
+    assert {"model": model_counts(model), "mappings": topology(mappings)} == reference(
+        "sharp-features", path, "remove"
+    )
+    assert [len(model.corners), len(model.lines), len(model.surfaces)] == before
+
+
+def test_segmentation_added_and_removed(tmp_path, reference):
+    points, tetrahedra = box_tetrahedra(2, 2, 1)
+    brep, _, _ = veyra.convert_solid_elements_into_brep(veyra.SolidMesh(points, tetrahedra))
+    path = tmp_path / "one_block.tq_brep"
+    brep.save(str(path))
+    added = veyra.add_brep_segmentation(brep)
+    result = {"added": {"model": model_counts(brep), "mappings": topology(added)}}
+    pieces = len(brep.blocks)
+    if pieces > 1:
+        for block in brep.blocks:
+            assert "segmentation_id" in block.mesh.polyhedron_attributes
+    removed = veyra.remove_brep_segmentation(brep)
+    result["removed"] = {"model": model_counts(brep), "mappings": topology(removed)}
+    assert result == reference("segmentation", path)
+    assert len(brep.blocks) == 1 and veyra.validate(brep).is_valid
+
+
+def test_rebuilder_cuts_along_a_surface_and_along_block_facets(tmp_path, reference):
+    brep, path = _two_block_brep(tmp_path)
+    shared = [i for i, s in enumerate(brep.surfaces) if len(brep.incidences(s)) == 2]
+    rebuilder = veyra.BRepTopologyRebuilder(brep)
+    rebuilder.remove_conformity_on_model_surface(brep.surfaces[shared[0]])
+    rebuilt, mappings = rebuilder.rebuild()
+    assert {"model": model_counts(rebuilt), "mappings": topology(mappings)} == reference(
+        "rebuild", path, shared[0], "-", "-"
+    )
+    # The interface's 3 x 3 vertices are now doubled, one copy per side.
+    assert rebuilt.nb_unique_vertices == brep.nb_unique_vertices + 9
+    with pytest.raises(ValueError, match="already"):
+        rebuilder.rebuild()
+
+    # One block cut by registering the facets of its mesh that lie on x = 1/2.
+    points, tetrahedra = box_tetrahedra(4, 2, 2)
+    whole, _, _ = veyra.convert_solid_elements_into_brep(veyra.SolidMesh(points, tetrahedra))
+    path = tmp_path / "whole.tq_brep"
+    whole.save(str(path))
+    block = whole.blocks[0].mesh
+    on_plane = block.points[:, 0][block.polyhedra] == 0.5
+    # A tetrahedron's facet f is the one opposite its vertex f.
+    pairs = [(p, f) for p, f in zip(*np.nonzero(on_plane.sum(axis=1, keepdims=True) - on_plane == 3))]
+    facets = np.array(pairs)
+    rebuilder = veyra.BRepTopologyRebuilder(whole)
+    rebuilder.add_block_facets_to_topology(whole.blocks[0], facets)
+    rebuilt, mappings = rebuilder.rebuild()
+    text = ",".join(f"{p}-{f}" for p, f in pairs)
+    assert {"model": model_counts(rebuilt), "mappings": topology(mappings)} == reference(
+        "rebuild", path, "-", 0, text
+    )
+    assert len(rebuilt.blocks) == 2 and len(rebuilt.surfaces) == 3
+
+
+def test_rebuilder_refuses_a_surface_of_another_model(tmp_path):
+    brep, _ = _two_block_brep(tmp_path)
+    other = veyra.convert_meshes_into_brep(surfaces=[_cube_surface(1)])[0]
+    rebuilder = veyra.BRepTopologyRebuilder(brep)
+    with pytest.raises(veyra.VeyraError) as raised:
+        rebuilder.remove_conformity_on_model_surface(other.surfaces[0])
+    error = raised.value
+    assert error.type == "internal"
+    assert error.message == (
+        "[BRepTopologyRebuilder::remove_conformity_on_model_surface] Cannot remove conformity: "
+        "Surface is not part of initial BRep."
+    )
+    np.testing.assert_array_equal(error.point, other.surfaces[0].mesh.points[0])

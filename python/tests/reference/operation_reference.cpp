@@ -12,9 +12,15 @@
 //   operation_reference element-to-brep MODEL.tq_brep BLOCK POLYHEDRON
 //   operation_reference curve-from-borders FILE
 //   operation_reference validate MODEL
+//   operation_reference sharp-features MODEL ANGLE      (ANGLE "remove": remove_sharp_features)
+//   operation_reference segmentation MODEL.tq_brep      (add, then remove_brep_segmentation)
+//   operation_reference rebuild MODEL.tq_brep SURFACES BLOCK FACETS
 //
 // CORNERS is a comma-separated vertex list, EDGES a comma-separated list of vertex pairs a-b
-// ("-" for none). Errors go to stderr with exit code 1.
+// ("-" for none). For rebuild, SURFACES lists the indices of the surfaces made non-conformal and
+// FACETS the polyhedron-facet pairs p-f of block BLOCK registered as surface facets. Errors go to
+// stderr with exit code 1.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -33,7 +39,10 @@
 #include <model/element_meshes/section_from_surface_elements_builder.h>
 #include <model/element_meshes/surface_facets_from_attribute.h>
 #include <model/operations/blocks_from_surfaces.h>
+#include <model/element_meshes/brep_topology_rebuilder.h>
+#include <model/operations/brep_segmentation.h>
 #include <model/operations/curve_from_surface_borders.h>
+#include <model/operations/sharp_features.h>
 #include <model/operations/validate_model.h>
 #include <ostrel/basic/logger.h>
 #include <ostrel/mesh/io/read_mesh.h>
@@ -168,6 +177,53 @@ json solid_to_brep(const std::string& file, const std::string& attribute) {
               {"mappings", {{"vertices", sizes(vertices)}, {"elements", kinds(elements)}}}};
 }
 
+template <typename Model>
+json sharp_features(Model model, const std::string& angle) {
+  if (angle == "remove") {
+    const auto mappings = remove_sharp_features(model);
+    return json{{"model", counts(model)}, {"mappings", topology(mappings)}};
+  }
+  const auto mappings = add_sharp_features(model, std::stod(angle));
+  return json{{"model", counts(model)}, {"mappings", topology(mappings)}};
+}
+
+json segmentation(const std::string& file) {
+  auto brep = load_brep(file);
+  const auto added = add_brep_segmentation(brep);
+  json result{{"added", {{"model", counts(brep)}, {"mappings", topology(added)}}}};
+  const auto removed = remove_brep_segmentation(brep);
+  result["removed"] = {{"model", counts(brep)}, {"mappings", topology(removed)}};
+  return result;
+}
+
+json rebuild(const std::string& file, const std::string& surface_text,
+             const std::string& block_text, const std::string& facet_text) {
+  const auto brep = load_brep(file);
+  detail::BRepTopologyRebuilder rebuilder{brep};
+  const auto surfaces = index_list(surface_text);
+  index_t index = 0;
+  for (const auto& surface : brep.surfaces()) {
+    if (std::find(surfaces.begin(), surfaces.end(), index++) != surfaces.end()) {
+      rebuilder.remove_conformity_on_model_surface(surface);
+    }
+  }
+  if (facet_text != "-") {
+    std::vector<PolyhedronFacet> facets;
+    for (const auto pair : absl::StrSplit(facet_text, ',')) {
+      const std::vector<std::string> parts = absl::StrSplit(pair, '-');
+      const auto values = index_list(parts.at(0) + "," + parts.at(1));
+      facets.emplace_back(values[0], static_cast<local_index_t>(values[1]));
+    }
+    const auto block_index = index_list(block_text).at(0);
+    index = 0;
+    for (const auto& block : brep.blocks()) {
+      if (index++ == block_index) rebuilder.add_block_facets_to_topology(block, facets);
+    }
+  }
+  const auto [rebuilt, mappings] = rebuilder.rebuild();
+  return json{{"model", counts(rebuilt)}, {"mappings", topology(mappings)}};
+}
+
 json block_records(const std::vector<BlockRelationships>& records) {
   json result = json::array();
   for (const auto& record : records) {
@@ -228,6 +284,14 @@ json run(const std::vector<std::string>& arguments) {
     }
     return report_json(validate_brep(load_brep(files.at(0))));
   }
+  if (command == "sharp-features") {
+    if (std::filesystem::path{files.at(0)}.extension() == ".tq_sctn") {
+      return sharp_features(load_section(files.at(0)), files.at(1));
+    }
+    return sharp_features(load_brep(files.at(0)), files.at(1));
+  }
+  if (command == "segmentation") return segmentation(files.at(0));
+  if (command == "rebuild") return rebuild(files.at(0), files.at(1), files.at(2), files.at(3));
   throw std::invalid_argument("unknown command " + command);
 }
 
