@@ -17,12 +17,15 @@
 #include <model/element_meshes/brep_from_solid_elements_builder.h>
 #include <model/element_meshes/brep_topology_rebuilder.h>
 #include <model/element_meshes/surface_facets_from_attribute.h>
+#include <model/operations/brep_segmentation.h>
+#include <model/operations/sharp_features.h>
 #include <ostrel/basic/attribute.h>
 #include <ostrel/basic/attribute_manager.h>
 #include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
 #include <ostrel/model/io/brep_io.h>
 #include <veyra_testing/mesh_generators.h>
+#include <veyra_testing/model_generators.h>
 
 #include "bench_support.h"
 
@@ -115,6 +118,34 @@ void BM_convert_solid_elements_into_brep_20_regions(benchmark::State& state) {
   convert_solid_elements(state, 5, 4);
 }
 
+// The closed surface of the unit cube as the one surface of a BRep (no line): its twelve edges
+// are creases of 90 degrees, found with a 100-degree angle.
+void BM_add_sharp_features(benchmark::State& state) {
+  veyra::VeyraConversionModelLibrary::initialize();
+  // Six faces of 2 n^2 triangles each.
+  const auto n = static_cast<index_t>(
+      std::lround(std::sqrt(static_cast<double>(state.range(0)) / 12.)));
+  const auto cube = veyra::testing::make_cube_surface(n);
+  auto brep = std::get<0>(veyra::convert_meshes_into_brep({}, {}, {std::cref(*cube)}));
+  run_once(state, 12. * n * n, [&] {
+    veyra::add_sharp_features(brep, 100.);
+    if (brep.nb_lines() != 12 || brep.nb_corners() != 8) {
+      state.SkipWithError("unexpected topology");
+    }
+  });
+}
+
+// The box as one block of tetrahedra, cut into pieces.
+void BM_add_brep_segmentation(benchmark::State& state) {
+  veyra::VeyraConversionModelLibrary::initialize();
+  const auto n = static_cast<index_t>(std::lround(std::cbrt(state.range(0) / 6.)));
+  auto box = veyra::testing::make_box_brep(n, n, n, Point<3>{{0., 0., 0.}}, Point<3>{{1., 1., 1.}});
+  run_once(state, 6. * n * n * n, [&] {
+    veyra::add_brep_segmentation(box.brep);
+    if (box.brep.nb_blocks() < 2) state.SkipWithError("block not cut");
+  });
+}
+
 // The two-region box BRep; the block x < 1/2 is cut along the plane y = 1/2 by registering its
 // facets there.
 void BM_rebuild(benchmark::State& state) {
@@ -194,6 +225,8 @@ void sizes(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(BM_convert_meshes_into_brep)->Apply(sizes);
 BENCHMARK(BM_convert_solid_elements_into_brep_2_regions)->Apply(sizes);
 BENCHMARK(BM_convert_solid_elements_into_brep_20_regions)->Apply(sizes);
+BENCHMARK(BM_add_sharp_features)->Apply(sizes);
+BENCHMARK(BM_add_brep_segmentation)->Apply(sizes);
 BENCHMARK(BM_rebuild)->Apply(sizes);
 BENCHMARK(BM_save_brep)->Apply(sizes);
 BENCHMARK(BM_load_brep)->Apply(sizes);
