@@ -12,6 +12,7 @@
 #include <ostrel/basic/linked_hash_map.h>
 #include <ostrel/mesh/mesh_factory.h>
 #include <ostrel/mesh/polyhedral_solid.h>
+#include <ostrel/mesh/repair_non_manifold_vertices.h>
 #include <ostrel/mesh/solid_identifier.h>
 #include <ostrel/mesh/solid_mesh.h>
 #include <ostrel/mesh/solid_mesh_builder.h>
@@ -160,13 +161,28 @@ std::vector<uuid> shared_boundary_surfaces(const BRep& model, absl::Span<const u
   return result;
 }
 
+// Gives each fan of polyhedra around the listed vertices of the block mesh but the first a new
+// vertex (same point, attribute values and unique vertex). Returns split vertex -> new vertices.
+GenericMapping<index_t> repair_block_vertices(const BRep& model, BRepBuilder& builder,
+                                              const Block<3>& block,
+                                              absl::Span<const index_t> vertices) {
+  const auto component = block.component_id();
+  auto repaired = repair_non_manifold_vertices(block.mesh(),
+                                               *builder.block_mesh_builder(block.id()), vertices);
+  for (const auto& [vertex, copies] : repaired.in2out_map()) {
+    const auto unique_vertex = model.unique_vertex({component, vertex});
+    if (unique_vertex == NO_ID) continue;
+    for (const auto copy : copies) builder.set_unique_vertex({component, copy}, unique_vertex);
+  }
+  return repaired;
+}
+
 // Keeps in the new block's mesh (a copy of the old one) the connected parts whose first
 // polyhedron lies inside the new block, and records where every old vertex and polyhedron went.
 void keep_block_polyhedra(const BRep& model, BRepBuilder& builder, BRepMappings& mappings,
                           const BRepRayTracing& ray_tracing, const Block<3>& old_block,
                           const Block<3>& new_block,
                           const std::vector<std::vector<index_t>>& components) {
-  const auto repaired = repair_non_manifold_vertices(model, builder, new_block);
   const auto& mesh = new_block.mesh();
   std::vector<bool> to_delete(mesh.nb_polyhedra(), true);
   for (const auto& component : components) {
@@ -176,6 +192,17 @@ void keep_block_polyhedra(const BRep& model, BRepBuilder& builder, BRepMappings&
     }
     for (const auto polyhedron : component) to_delete[polyhedron] = false;
   }
+  // Only the vertices of the kept polyhedra are repaired, after the choice (a repair moves no
+  // point, so the barycenters do not depend on it). The result is the same as repairing the
+  // whole copy: a vertex of deleted polyhedra only, and its new vertices, end up isolated and
+  // deleted, and the kept vertices are split in the same order. A block cut into many pieces
+  // would otherwise repair its whole mesh once per piece.
+  std::vector<index_t> kept_vertices;
+  for (index_t polyhedron = 0; polyhedron < mesh.nb_polyhedra(); ++polyhedron) {
+    if (to_delete[polyhedron]) continue;
+    for (const auto vertex : mesh.polyhedron_vertices(polyhedron)) kept_vertices.push_back(vertex);
+  }
+  const auto repaired = repair_block_vertices(model, builder, new_block, kept_vertices);
   auto mesh_builder = builder.block_mesh_builder(new_block.id());
   const auto new_polyhedra = mesh_builder->delete_polyhedra(to_delete);
   // Every corner stays known to its vertex through the deletion, so the vertices need no
