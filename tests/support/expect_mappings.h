@@ -4,10 +4,12 @@
 // those of the model after it, at the same place.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <source_location>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <absl/container/flat_hash_map.h>
