@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <ostrel/mesh/surface_mesh_builder.h>
 
+#include <utility>
+#include <vector>
+
+#include <absl/types/span.h>
+
 #include <ostrel/basic/parallel.h>
 #include <ostrel/mesh/mesh_builder_factory.h>
 
@@ -11,19 +16,29 @@ namespace {
 
 /// The other user of a polygon edge's vertex pair when exactly two polygon edges of two
 /// different polygons use it; NO_ID otherwise (border, non-manifold, same polygon, degenerate).
-index_t adjacent_by_rule(const auto& storage, index_t polygon, index_t corner) {
+/// The users are the polygon edges met around one end of the edge: the one with fewer corners
+/// when their counts are given (every user is met once around either end), else the first.
+index_t adjacent_by_rule(const auto& storage, index_t polygon, index_t corner,
+                         absl::Span<const index_t> nb_vertex_corners = {}) {
   const auto vertex0 = storage.vertices[corner];
   const auto vertex1 = storage.vertices[storage.next_corner_in_polygon(corner, polygon)];
   if (vertex0 == vertex1) return NO_ID;
+  auto around = vertex0;
+  auto far_end = vertex1;
+  if (!nb_vertex_corners.empty() && nb_vertex_corners[vertex1] < nb_vertex_corners[vertex0]) {
+    std::swap(around, far_end);
+  }
   index_t nb_users = 0;
   index_t other = NO_ID;
-  storage.for_each_corner(vertex0, [&](index_t user) {
+  storage.for_each_corner(around, [&](index_t user) {
     const auto user_polygon = storage.polygon_of_corner(user);
     const auto previous = storage.previous_corner_in_polygon(user, user_polygon);
     const auto next = storage.next_corner_in_polygon(user, user_polygon);
+    // An edge is named by its start corner: the edge being asked about is `corner` from either
+    // end.
     for (const auto edge_start : {previous, user}) {
       const auto far = edge_start == user ? storage.vertices[next] : storage.vertices[previous];
-      if (far != vertex1) continue;
+      if (far != far_end) continue;
       ++nb_users;
       if (edge_start != corner) other = user_polygon;
     }
@@ -136,12 +151,16 @@ void SurfaceMeshBuilder<D>::compute_polygon_adjacencies() {
   auto& storage = internal::MeshAccess::impl<SurfaceMesh<D>>(surface_);
   // Each polygon edge computes and writes only its own slot, so chunks run independently and
   // the result does not depend on the thread count.
+  // Users of an edge are looked for around its end with fewer corners: the hub of a fan of n
+  // polygons would otherwise be walked n times, once per polygon.
+  std::vector<index_t> nb_vertex_corners(surface_.nb_vertices(), 0);
+  for (const auto vertex : storage.vertices) ++nb_vertex_corners[vertex];
   const auto nb_polygons = storage.nb_polygons();
-  parallel_for_range(nb_polygons, 4096, [&storage](index_t begin, index_t end) {
+  parallel_for_range(nb_polygons, 4096, [&](index_t begin, index_t end) {
     for (auto polygon = begin; polygon < end; ++polygon) {
       for (auto corner = storage.offsets[polygon]; corner < storage.offsets[polygon + 1];
            ++corner) {
-        storage.adjacents[corner] = adjacent_by_rule(storage, polygon, corner);
+        storage.adjacents[corner] = adjacent_by_rule(storage, polygon, corner, nb_vertex_corners);
       }
     }
   });

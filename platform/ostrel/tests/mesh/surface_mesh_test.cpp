@@ -109,6 +109,22 @@ TEST(SurfaceMesh, LinksPairsWhateverTheirOrientationButNotNonManifoldEdges) {
   EXPECT_EQ(adjacents(*mesh, 3), (A{std::nullopt, std::nullopt, std::nullopt}));
 }
 
+TEST(SurfaceMesh, LinksTheSpokesOfAFanAroundAHub) {
+  // Eight triangles around vertex 0, closed, and a ninth on the spoke (0, 1), which is then
+  // used three times. The hub has more corners than any rim vertex.
+  Polygons polygons;
+  for (index_t k = 0; k < 8; ++k) polygons.push_back({0, k + 1, (k + 1) % 8 + 1});
+  polygons.push_back({0, 1, 9});
+  const auto mesh = make_surface(10, polygons);
+  using A = std::vector<std::optional<index_t>>;
+  for (index_t k = 0; k < 8; ++k) {
+    const std::optional<index_t> before = k == 0 ? std::nullopt : std::optional{k - 1};
+    const std::optional<index_t> after = k == 7 ? std::nullopt : std::optional{k + 1};
+    EXPECT_EQ(adjacents(*mesh, k), (A{before, std::nullopt, after})) << "triangle " << k;
+  }
+  EXPECT_EQ(adjacents(*mesh, 8), (A{std::nullopt, std::nullopt, std::nullopt}));
+}
+
 TEST(SurfaceMesh, FindsPolygonEdgesFromTheirVertices) {
   const auto mesh = make_surface(7, adjacency_fixture);
   EXPECT_EQ(mesh->polygon_edge_from_vertices(1, 2), (PolygonEdge{0, 1}));
