@@ -24,14 +24,19 @@ namespace veyra {
 ///      created (where sharp lines meet). A collection left empty is not kept.
 /// Searches run one task per surface or line over parallel chunks of elements; the result does
 /// not depend on the thread count.
-/// \throw VeyraConversionModelException (input, data: the vertex's point) "[add_sharp_features]
-/// Missing unique vertices on input model" when an end of a sharp polygon edge has no unique
+/// \throw VeyraConversionModelException (input, null data) "[add_sharp_features] Vertex <v> of
+/// <surface|line> <id> is not at a finite position: [<point>]" for a NaN or infinite coordinate
+/// in an active surface or line, before the model is changed;
+/// (input, data: the vertex's point) "[add_sharp_features] Missing unique vertices on input
+/// model" when an end of a sharp polygon edge has no unique
 /// vertex; (internal) "[add_sharp_features] Error while building sharp features. Creation of
 /// model from unique vertices should not add lines not registered as sharp feature lines" when
 /// the engine creates a line; the engine's errors. The model is not restored after a failure.
 BRepMappings add_sharp_features(BRep& model, double angle);
 
 /// The same for a Section, whose sharp features are line bends only (steps 2 to 4).
+/// \throw VeyraConversionModelException (input, null data) for a NaN or infinite coordinate in
+/// an active line, as for a BRep.
 /// \throw VeyraConversionModelException (input) "[add_sharp_features] Conversion from unique
 /// vertices should not add corner", then "... should not add line", when the engine creates such
 /// a component; the engine's errors.

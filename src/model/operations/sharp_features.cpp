@@ -242,9 +242,28 @@ void collect_new_corners(BRep& model, const std::optional<uuid>& corner_collecti
                                     sharp_collection_name, corner_collection, created);
 }
 
+// Normals and angles at a NaN or infinite position mean nothing: such a vertex of a searched
+// component is reported before the model is touched rather than turned into spurious creases.
+template <typename Components>
+void check_finite_positions(const Components& components, std::string_view kind) {
+  for (const auto& component : components) {
+    if (!component.is_active()) continue;
+    const auto& mesh = component.mesh();
+    for (index_t vertex = 0; vertex < mesh.nb_vertices(); ++vertex) {
+      if (is_finite(mesh.point(vertex))) continue;
+      throw VeyraConversionModelException{
+          nullptr, OstrelException::TYPE::input, "[add_sharp_features] Vertex ", vertex, " of ",
+          kind, " ", component.id().string(), " is not at a finite position: [",
+          mesh.point(vertex).string(), "]"};
+    }
+  }
+}
+
 }  // namespace
 
 BRepMappings add_sharp_features(BRep& model, double angle) {
+  check_finite_positions(model.surfaces(), "surface");
+  check_finite_positions(model.lines(), "line");
   const auto sharp_cosine = sharp_cosine_of(angle);
   const auto line_collection = add_sharp_lines(model, sharp_cosine);
   const auto corner_collection = add_sharp_corners(model, sharp_cosine);
@@ -264,6 +283,7 @@ BRepMappings add_sharp_features(BRep& model, double angle) {
 }
 
 SectionMappings add_sharp_features(Section& model, double angle) {
+  check_finite_positions(model.lines(), "line");
   const auto corner_collection = add_sharp_corners(model, sharp_cosine_of(angle));
   auto mappings = run_topology_engine(model);
   if (!mappings.created_components.at(corner_type()).empty()) {

@@ -25,6 +25,7 @@
 #include <ostrel/mesh/surface_mesh_builder.h>
 #include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
+#include <ostrel/model/brep_builder.h>
 #include <ostrel/model/section_builder.h>
 #include <support/expect_valid_model.h>
 #include <veyra_testing/mesh_generators.h>
@@ -33,6 +34,7 @@
 #include <model/common/library.h>
 #include <model/element_meshes/brep_from_solid_elements_builder.h>
 #include <model/element_meshes/section_from_surface_elements_builder.h>
+#include <model/operations/sharp_features.h>
 #include <model/topology/model_builder_from_unique_vertices.h>
 
 namespace veyra {
@@ -375,6 +377,59 @@ TEST_F(BadInput, SolidElementsIntoBRep) {
        },
        "[BRepFromSolidElementsBuilder::build_brep_with_block_mesh] Polyhedron 0 of the input "
        "solid is inverted (volume -"},
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sharp features of a model.
+
+/// A BRep holding the cube `mesh` as its only surface; with `tied`, surface vertex i is unique
+/// vertex i.
+BRep cube_model(std::unique_ptr<SurfaceMesh<3>> mesh, bool tied) {
+  BRep model;
+  BRepBuilder builder{model};
+  const auto id = builder.add_surface(mesh->impl_name());
+  const auto nb_vertices = mesh->nb_vertices();
+  builder.update_surface_mesh(model.surface(id), std::move(mesh));
+  if (tied) {
+    builder.create_unique_vertices(nb_vertices);
+    const auto component = model.surface(id).component_id();
+    for (index_t v = 0; v < nb_vertices; ++v) builder.set_unique_vertex({component, v}, v);
+  }
+  return model;
+}
+
+TEST_F(BadInput, SharpFeatures) {
+  run_table({
+      {"an empty model",
+       [] {
+         BRep model;
+         add_sharp_features(model, 100.);
+       },
+       "[ModelBuilderFromUniqueVertices::check_unique_vertices] No unique vertices in input "
+       "model"},
+      {"a surface without unique vertices",
+       [] {
+         auto model = cube_model(testing::make_cube_surface(2), false);
+         add_sharp_features(model, 100.);
+       },
+       "[add_sharp_features] Missing unique vertices on input model"},
+      {"a NaN angle",
+       [] {
+         auto model = cube_model(testing::make_cube_surface(2), true);
+         add_sharp_features(model, nan);  // no angle compares with it
+         EXPECT_EQ(model.nb_lines(), 0);
+         test::expect_valid(model);
+       },
+       ""},
+      {"a NaN coordinate",
+       [] {
+         auto mesh = testing::make_cube_surface(2);
+         SurfaceMeshBuilder<3>::create(*mesh)->set_point(0, Point<3>{{nan, 0., 0.}});
+         auto model = cube_model(std::move(mesh), true);
+         add_sharp_features(model, 100.);
+       },
+       "[add_sharp_features] Vertex 0 of surface "},
   });
 }
 
