@@ -204,3 +204,28 @@ def test_reading_sample_files(data_dir):
     assert [entity["dimension"] for entity in entities].count(2) > 0
     legacy = veyra.read_mesh(str(data_dir / "polydata.vtk"))
     assert isinstance(legacy, (veyra.SurfaceMesh, veyra.EdgedCurve, veyra.PointSet))
+
+
+
+@pytest.mark.parametrize(
+    "file, dimension, type_name, nb_vertices, nb_elements",
+    [
+        ("cube_ascii.stl", 3, "TriangulatedSurface3D", 8, 12),
+        ("cube_binary.stl", 3, "TriangulatedSurface3D", 8, 12),
+        ("mixed_cells.vtk", 3, "PolyhedralSolid3D", 12, 4),
+        ("polydata.vtk", 3, "PolygonalSurface3D", 11, 4),
+        ("box_faces.vtp", 3, "PolygonalSurface3D", 9, 4),
+        ("tet_box.vtu", 3, "TetrahedralSolid3D", 27, 48),
+        ("box_faces/box_xmax.obj", 3, "TriangulatedSurface3D", 9, 8),
+        ("box_faces/box_xmax.off", 3, "PolygonalSurface3D", 9, 4),
+        ("square_2d.msh", 2, "TriangulatedSurface2D", 9, 8),
+    ],
+)
+def test_every_read_format(data_dir, file, dimension, type_name, nb_vertices, nb_elements):
+    mesh = veyra.read_mesh(str(data_dir / file), dimension=dimension)
+    assert (mesh.type_name, mesh.nb_vertices) == (type_name, nb_vertices)
+    assert mesh.points.shape == (nb_vertices, dimension)
+    if isinstance(mesh, veyra.SolidMesh):
+        assert mesh.nb_polyhedra == nb_elements
+    else:
+        assert len(mesh.polygon_offsets) - 1 == nb_elements

@@ -1,10 +1,13 @@
 # SPDX-License-Identifier: MIT
-"""The tour of python/README.md runs as written and prints and writes what the README says."""
+"""The tour of python/README.md runs as written and prints and writes what the README says;
+every public name of the package is documented."""
 import contextlib
+import inspect
 import io
 import os
 import re
 
+import veyra
 from conftest import SOURCE_DIR
 
 
@@ -22,3 +25,32 @@ def test_readme_tour_runs_as_written(tmp_path, monkeypatch):
         f"Surface_{i}.vtu" for i in range(3)
     ]
     assert (tmp_path / "cube.vtm").read_text().count("<DataSet") == len(written)
+
+
+def _described(doc):
+    """Whether a docstring says something beyond the signature pybind11 puts on its first line."""
+    return len([line for line in (doc or "").strip().splitlines() if line.strip()]) >= 2
+
+
+def test_every_public_name_has_a_docstring():
+    undocumented = []
+    for name in (n for n in dir(veyra) if not n.startswith("_")):
+        value = getattr(veyra, name)
+        if inspect.ismodule(value) or not callable(value):
+            continue
+        if not inspect.isclass(value):
+            if not _described(value.__doc__):
+                undocumented.append(name)
+            continue
+        if not (value.__doc__ or "").strip():
+            undocumented.append(name)
+        for attribute, member in vars(value).items():
+            if attribute.startswith("_"):
+                continue
+            if isinstance(member, property):
+                documented = bool((member.__doc__ or "").strip())
+            else:
+                documented = _described(getattr(member, "__doc__", None))
+            if not documented:
+                undocumented.append(f"{name}.{attribute}")
+    assert undocumented == []
