@@ -9,6 +9,7 @@
 #include <absl/container/flat_hash_set.h>
 
 #include <ostrel/basic/attribute_manager.h>
+#include <ostrel/basic/identifier.h>
 #include <ostrel/basic/linked_hash_map.h>
 #include <ostrel/mesh/mesh_factory.h>
 #include <ostrel/mesh/polyhedral_solid.h>
@@ -161,28 +162,15 @@ std::vector<uuid> shared_boundary_surfaces(const BRep& model, absl::Span<const u
   return result;
 }
 
-// Gives each fan of polyhedra around the listed vertices of the block mesh but the first a new
-// vertex (same point, attribute values and unique vertex). Returns split vertex -> new vertices.
-GenericMapping<index_t> repair_block_vertices(const BRep& model, BRepBuilder& builder,
-                                              const Block<3>& block,
-                                              absl::Span<const index_t> vertices) {
-  const auto component = block.component_id();
-  auto repaired = repair_non_manifold_vertices(block.mesh(),
-                                               *builder.block_mesh_builder(block.id()), vertices);
-  for (const auto& [vertex, copies] : repaired.in2out_map()) {
-    const auto unique_vertex = model.unique_vertex({component, vertex});
-    if (unique_vertex == NO_ID) continue;
-    for (const auto copy : copies) builder.set_unique_vertex({component, copy}, unique_vertex);
-  }
-  return repaired;
-}
-
-// Keeps in the new block's mesh (a copy of the old one) the connected parts whose first
-// polyhedron lies inside the new block, and records where every old vertex and polyhedron went.
-void keep_block_polyhedra(const BRep& model, BRepBuilder& builder, BRepMappings& mappings,
-                          const BRepRayTracing& ray_tracing, const Block<3>& old_block,
-                          const Block<3>& new_block,
-                          const std::vector<std::vector<index_t>>& components) {
+// Keeps in the new block's mesh (a copy of the old one, its non-manifold vertices split as
+// `repaired` says) the connected parts whose first polyhedron lies inside the new block, and
+// records where every old vertex and polyhedron went. Returns the kept index of each vertex of
+// the copy (NO_ID for a deleted one).
+std::vector<index_t> keep_block_polyhedra(BRepBuilder& builder, BRepMappings& mappings,
+                                          const BRepRayTracing& ray_tracing,
+                                          const Block<3>& old_block, const Block<3>& new_block,
+                                          const std::vector<std::vector<index_t>>& components,
+                                          const GenericMapping<index_t>& repaired) {
   const auto& mesh = new_block.mesh();
   std::vector<bool> to_delete(mesh.nb_polyhedra(), true);
   for (const auto& component : components) {
@@ -192,22 +180,11 @@ void keep_block_polyhedra(const BRep& model, BRepBuilder& builder, BRepMappings&
     }
     for (const auto polyhedron : component) to_delete[polyhedron] = false;
   }
-  // Only the vertices of the kept polyhedra are repaired, after the choice (a repair moves no
-  // point, so the barycenters do not depend on it). The result is the same as repairing the
-  // whole copy: a vertex of deleted polyhedra only, and its new vertices, end up isolated and
-  // deleted, and the kept vertices are split in the same order. A block cut into many pieces
-  // would otherwise repair its whole mesh once per piece.
-  std::vector<index_t> kept_vertices;
-  for (index_t polyhedron = 0; polyhedron < mesh.nb_polyhedra(); ++polyhedron) {
-    if (to_delete[polyhedron]) continue;
-    for (const auto vertex : mesh.polyhedron_vertices(polyhedron)) kept_vertices.push_back(vertex);
-  }
-  const auto repaired = repair_block_vertices(model, builder, new_block, kept_vertices);
   auto mesh_builder = builder.block_mesh_builder(new_block.id());
   const auto new_polyhedra = mesh_builder->delete_polyhedra(to_delete);
   // Every corner stays known to its vertex through the deletion, so the vertices need no
   // re-attachment before the isolated ones go.
-  const auto new_vertices = mesh_builder->delete_isolated_vertices();
+  auto new_vertices = mesh_builder->delete_isolated_vertices();
   builder.update_unique_vertices(new_block.component_id(), new_vertices);
 
   auto& element_records = mappings.mesh_elements.blocks;
@@ -228,22 +205,27 @@ void keep_block_polyhedra(const BRep& model, BRepBuilder& builder, BRepMappings&
     }
     for (const auto source : sources->second) vertex_records.map({old_block.id(), source}, target);
   }
+  return new_vertices;
 }
 
 // One old block into several new ones: each gets a copy of the old mesh, tied like it, and
 // keeps the parts of the old mesh, cut along the surfaces the new blocks share, that lie in it.
+//
+// The copies are alike, so the non-manifold vertices are split once, in a template, and each new
+// block's copy is made from it and cut down before the next one is made (the last block takes
+// the template itself): a block cut into many pieces costs one split and one full-size copy
+// alive at a time instead of one of each per piece. What the result shows is the same as with
+// every copy made, tied, then split and cut in turn: the mesh ids follow the block order, and the
+// vertices a split created are tied after every copy was cut, block by block, through their kept
+// index, which puts each tie where it would otherwise have ended up.
 void split_block_mesh(const BRep& model, BRepBuilder& builder, BRepMappings& mappings,
                       const Block<3>& old_block, absl::Span<const uuid> new_blocks) {
   const auto& old_mesh = old_block.mesh();
   const auto unique_vertices = block_unique_vertices(model, old_block);
-  for (const auto& id : new_blocks) {
-    const auto& new_block = model.block(id);
-    builder.update_block_mesh(new_block, old_mesh.clone());
-    for (index_t vertex = 0; vertex < unique_vertices.size(); ++vertex) {
-      if (unique_vertices[vertex] == NO_ID) continue;
-      builder.set_unique_vertex({new_block.component_id(), vertex}, unique_vertices[vertex]);
-    }
-  }
+  auto split_template = old_mesh.clone();
+  const auto repaired =
+      repair_non_manifold_vertices(*split_template, *SolidMeshBuilder<3>::create(*split_template));
+
   auto old_builder = builder.block_mesh_builder(old_block.id());
   for (const auto& id : shared_boundary_surfaces(model, new_blocks)) {
     const auto& surface = model.surface(id);
@@ -258,9 +240,34 @@ void split_block_mesh(const BRep& model, BRepBuilder& builder, BRepMappings& map
   identifier.identify_polyhedra();
   const auto components = identifier.identified_connected_polyhedra();
   const BRepRayTracing ray_tracing{model};
-  for (const auto& id : new_blocks) {
-    keep_block_polyhedra(model, builder, mappings, ray_tracing, old_block, model.block(id),
-                         components);
+  // Each mesh takes the id drawn just before its own: the template's goes to the first block.
+  auto mesh_id = split_template->id();
+  std::vector<std::vector<index_t>> kept_vertices;
+  kept_vertices.reserve(new_blocks.size());
+  for (index_t rank = 0; rank < new_blocks.size(); ++rank) {
+    const auto& new_block = model.block(new_blocks[rank]);
+    auto mesh = rank + 1 < new_blocks.size() ? split_template->clone() : std::move(split_template);
+    const auto drawn = mesh->id();
+    IdentifierBuilder{*mesh}.set_id(mesh_id);
+    mesh_id = drawn;
+    builder.update_block_mesh(new_block, std::move(mesh));
+    for (index_t vertex = 0; vertex < unique_vertices.size(); ++vertex) {
+      if (unique_vertices[vertex] == NO_ID) continue;
+      builder.set_unique_vertex({new_block.component_id(), vertex}, unique_vertices[vertex]);
+    }
+    kept_vertices.push_back(keep_block_polyhedra(builder, mappings, ray_tracing, old_block,
+                                                 new_block, components, repaired));
+  }
+  for (index_t rank = 0; rank < new_blocks.size(); ++rank) {
+    const auto component = model.block(new_blocks[rank]).component_id();
+    const auto& kept = kept_vertices[rank];
+    for (const auto& [vertex, copies] : repaired.in2out_map()) {
+      const auto unique_vertex = vertex < unique_vertices.size() ? unique_vertices[vertex] : NO_ID;
+      if (unique_vertex == NO_ID) continue;
+      for (const auto copy : copies) {
+        if (kept[copy] != NO_ID) builder.set_unique_vertex({component, kept[copy]}, unique_vertex);
+      }
+    }
   }
 }
 
