@@ -188,7 +188,6 @@ std::vector<index_t> keep_block_polyhedra(BRepBuilder& builder, BRepMappings& ma
   builder.update_unique_vertices(new_block.component_id(), new_vertices);
 
   auto& element_records = mappings.mesh_elements.blocks;
-  element_records.reserve(element_records.size_in() + mesh.nb_polyhedra());
   for (index_t p = 0; p < new_polyhedra.size(); ++p) {
     if (new_polyhedra[p] == NO_ID) continue;
     element_records.map({old_block.id(), p}, {new_block.id(), new_polyhedra[p]});
@@ -240,6 +239,10 @@ void split_block_mesh(const BRep& model, BRepBuilder& builder, BRepMappings& map
   identifier.identify_polyhedra();
   const auto components = identifier.identified_connected_polyhedra();
   const BRepRayTracing ray_tracing{model};
+  // Room for every old polyhedron at once: one reservation per new block would copy the records
+  // at each block, as many times as there are pieces.
+  auto& element_records = mappings.mesh_elements.blocks;
+  element_records.reserve(element_records.size_in() + old_mesh.nb_polyhedra());
   // Each mesh takes the id drawn just before its own: the template's goes to the first block.
   auto mesh_id = split_template->id();
   std::vector<std::vector<index_t>> kept_vertices;
