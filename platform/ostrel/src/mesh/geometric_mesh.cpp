@@ -46,6 +46,8 @@ void GeometricMesh<D>::renumber_vertex_storage(absl::Span<const index_t> old2new
     if (old2new[old] != NO_ID) points[old2new[old]] = points[old];
   }
   points.resize(nb_vertices);
+  // A mesh cut down to a small part of itself gives back the room of the others.
+  if (points.capacity() > 2 * points.size()) points.shrink_to_fit();
 }
 
 template <index_t D>

@@ -568,6 +568,7 @@ void SolidMesh<D>::renumber_vertex_storage(absl::Span<const index_t> old2new, in
   GeometricMesh<D>::renumber_vertex_storage(old2new, nb_vertices);
   for (auto& vertex : impl_->vertices) vertex = old2new[vertex];
   impl_->rebuild_incidences(nb_vertices);
+  impl_->release_spare_capacity();
   if (auto* table = impl_->edge_table()) table->renumber_vertices(old2new, nb_vertices);
   if (auto* table = impl_->facet_table()) table->renumber_vertices(old2new, nb_vertices);
 }

@@ -223,6 +223,7 @@ std::vector<index_t> SolidMeshBuilder<D>::delete_polyhedra(const std::vector<boo
     storage.facet_local_vertices.resize(kept_local);
   }
   storage.rebuild_incidences(solid_.nb_vertices());
+  storage.release_spare_capacity();
   return old2new;
 }
 

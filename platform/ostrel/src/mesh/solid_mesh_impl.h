@@ -441,6 +441,23 @@ class SolidMesh<D>::Impl {
   }
 
   /// Relinks every corner from scratch (after a bulk change of the polyhedron arrays).
+  /// Gives back the room of the corner, facet and vertex arrays when a deletion left them less
+  /// than half full: a copy of a large mesh cut down to a small part (a block split into pieces)
+  /// would otherwise keep the size of the whole.
+  void release_spare_capacity() {
+    const auto release = [](auto& values) {
+      if (values.capacity() > 2 * values.size()) values.shrink_to_fit();
+    };
+    release(vertex_offsets);
+    release(facet_offsets);
+    release(facet_local_offsets);
+    release(facet_local_vertices);
+    release(vertices);
+    release(adjacents);
+    release(next_corner);
+    release(last_corner);
+  }
+
   void rebuild_incidences(index_t nb_vertices) {
     last_corner.assign(nb_vertices, NO_ID);
     next_corner.resize(vertices.size());
