@@ -218,9 +218,11 @@ bool all_active(absl::Span<const uuid> ids, GetComponent get_component) {
 template <typename T, typename IsOld>
 void map_old_to_new(const T& old_item, const T& new_item, GenericMapping<T>& mapping,
                     const IsOld& is_old) {
-  if (mapping.has_mapping_output(old_item)) {
-    // The old item was made during the run: its sources move on to the new item.
-    const auto sources = mapping.out2in(old_item);
+  const auto& outputs = mapping.out2in_map();
+  if (const auto found = outputs.find(old_item); found != outputs.end()) {
+    // The old item was made during the run: its sources move on to the new item. They are
+    // copied, since the moves below erase the entry read.
+    const auto sources = found->second;
     for (const auto& source : sources) {
       mapping.unmap(source, old_item);
       mapping.map(source, new_item);

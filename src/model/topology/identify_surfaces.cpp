@@ -105,14 +105,22 @@ class SurfacePass {
 
   void run(bool merge_components) {
     split_along_lines();
-    for (const auto& group : find_duplicated_components(model_, model_.surfaces())) {
-      merge_duplicated_surfaces(group);
-    }
+    const auto duplicated = find_duplicated_components(model_, model_.surfaces());
+    if (!duplicated.empty()) record_deferred_polygons({});
+    for (const auto& group : duplicated) merge_duplicated_surfaces(group);
     if (merge_components) isolate_repeated_polygons();
-    for (const auto& group :
-         group_surfaces_from_common_polygon_edges(build_border_edges_inventory())) {
-      merge_surface_group(group);
+    const auto groups = group_surfaces_from_common_polygon_edges(build_border_edges_inventory());
+    // A surface cut from an old one and copied again alone keeps its deferred polygon records
+    // until that copy, which maps the old polygons straight to their final polygons.
+    absl::flat_hash_set<uuid> copied_alone;
+    for (const auto& group : groups) {
+      if (group.size() == 1) copied_alone.insert(group.front());
     }
+    record_deferred_polygons(copied_alone);
+    for (const auto& group : groups) merge_surface_group(group);
+    // Every record still deferred was made by the copy of its surface.
+    deferred_order_.clear();
+    deferred_polygons_.clear();
     split_surfaces_on_internal_lines(model_, builder_, mappings_.mesh_vertices.surfaces);
   }
 
@@ -129,8 +137,71 @@ class SurfacePass {
 
   void map_polygon(const uuid& old_surface, index_t old_polygon, const uuid& new_surface,
                    index_t new_polygon) {
+    const auto deferred = deferred_polygons_.find(old_surface);
+    if (deferred != deferred_polygons_.end()) {
+      // The record old polygon -> polygon of `old_surface` was never made: the old polygon goes
+      // straight to the new one, as the chain through `old_surface` would have left it.
+      mappings_.mesh_elements.surfaces.map(
+          {deferred->second.old_surface, deferred->second.old_polygons[old_polygon]},
+          {new_surface, new_polygon});
+      return;
+    }
     map_old_to_new_mesh_elements({old_surface, old_polygon}, {new_surface, new_polygon},
                                  mappings_.mesh_elements.surfaces, old_surfaces_);
+  }
+
+  // ---- Deferred polygon records ----
+  //
+  // A surface cut along lines into several is usually copied once more right after, alone in
+  // its group (its polygons have no adjacency yet, so every edge off a line is a border edge).
+  // Recording each old polygon to the cut surface's polygon, then moving the record on to the
+  // copy, would touch the polygon mapping three times per polygon. The records of a cut surface
+  // are kept aside instead, and made in their original order before anything else reaches the
+  // mapping, unless the surface is copied alone: the copy then makes the final records, which
+  // are the ones the chain would have left (each old polygon goes to one cut polygon only, and
+  // a record removed from the mapping leaves the others in their order).
+
+  struct DeferredPolygons {
+    uuid old_surface;
+    // The old polygon of each polygon of the cut surface.
+    std::vector<index_t> old_polygons;
+  };
+
+  // Whether the records of the polygons of `old_surface` may be deferred: it is an old surface
+  // and none of its polygons is in the mapping yet, as input or as output.
+  bool can_defer_polygons(const uuid& old_surface) {
+    if (!old_surfaces_.contains(old_surface)) return false;
+    if (!mapped_surfaces_) {
+      mapped_surfaces_.emplace();
+      const auto& mapping = mappings_.mesh_elements.surfaces;
+      for (const auto& [in, outs] : mapping.in2out_map()) {
+        mapped_surfaces_->insert(in.component_id);
+      }
+      for (const auto& [out, ins] : mapping.out2in_map()) {
+        mapped_surfaces_->insert(out.component_id);
+      }
+    }
+    return !mapped_surfaces_->contains(old_surface);
+  }
+
+  // Makes the deferred records of every cut surface not in `kept`, in the order of the cuts.
+  void record_deferred_polygons(const absl::flat_hash_set<uuid>& kept) {
+    auto& mapping = mappings_.mesh_elements.surfaces;
+    std::vector<uuid> still_deferred;
+    for (const auto& id : deferred_order_) {
+      const auto found = deferred_polygons_.find(id);
+      if (kept.contains(id)) {
+        still_deferred.push_back(id);
+        continue;
+      }
+      const auto& [old_surface, old_polygons] = found->second;
+      reserve_more(mapping, static_cast<index_t>(old_polygons.size()));
+      for (index_t polygon = 0; polygon < old_polygons.size(); ++polygon) {
+        mapping.map({old_surface, old_polygons[polygon]}, {id, polygon});
+      }
+      deferred_polygons_.erase(found);
+    }
+    deferred_order_ = std::move(still_deferred);
   }
 
   void remove_surface(const uuid& id) { builder_.remove_surface(model_.surface(id)); }
@@ -173,6 +244,9 @@ class SurfacePass {
       const auto groups = identifier.identified_connected_polygons();
       if (groups.size() == 1) continue;
       SurfaceCopy copy{model_, surface};
+      copy.defer_polygons = can_defer_polygons(id);
+      // The records of this cut go to the mapping now: the deferred ones come first.
+      if (!copy.defer_polygons) record_deferred_polygons({});
       for (const auto& group : groups) create_surface_from_polygons(surface, group, copy);
       replaced.push_back(id);
     }
@@ -200,6 +274,7 @@ class SurfacePass {
     std::vector<index_t> copied_vertices;
     bool has_vertex_attributes;
     bool has_polygon_attributes;
+    bool defer_polygons{false};
   };
 
   // Imports the attribute values of the listed old elements only.
@@ -248,7 +323,17 @@ class SurfacePass {
     const ComponentID new_component = new_surface.component_id();
     auto mesh_builder = builder_.surface_mesh_builder(new_id);
     mesh_builder->reserve_polygons(static_cast<index_t>(polygons.size()));
-    reserve_more(mappings_.mesh_elements.surfaces, static_cast<index_t>(polygons.size()));
+    std::vector<index_t>* deferred = nullptr;
+    if (copy.defer_polygons) {
+      deferred_order_.push_back(new_id);
+      // Built from its old surface: a default uuid would draw a fresh id.
+      auto& entry =
+          deferred_polygons_.try_emplace(new_id, DeferredPolygons{old_id, {}}).first->second;
+      entry.old_polygons.reserve(polygons.size());
+      deferred = &entry.old_polygons;
+    } else {
+      reserve_more(mappings_.mesh_elements.surfaces, static_cast<index_t>(polygons.size()));
+    }
     const auto& unique_vertices = copy.unique_vertices;
     auto& vertex_old2new = copy.vertex_old2new;
     auto& polygon_old2new = copy.polygon_old2new;
@@ -272,7 +357,11 @@ class SurfacePass {
       }
       const auto new_polygon = mesh_builder->create_polygon(new_vertices);
       polygon_old2new[polygon] = new_polygon;
-      map_polygon(old_id, polygon, new_id, new_polygon);
+      if (deferred) {
+        deferred->push_back(polygon);
+      } else {
+        map_polygon(old_id, polygon, new_id, new_polygon);
+      }
       for (local_index_t corner = 0; corner < new_vertices.size(); ++corner) {
         record.add(new_vertices[corner], {new_polygon, corner});
       }
@@ -585,6 +674,11 @@ class SurfacePass {
   ModelMappings<Model>& mappings_;
   absl::flat_hash_set<uuid> old_surfaces_;
   GenericMapping<uuid>& surface_mapping_;
+  // The surfaces whose polygons are in the polygon mapping when the pass starts, read once.
+  std::optional<absl::flat_hash_set<uuid>> mapped_surfaces_;
+  // Cut surfaces whose polygon records are deferred, in the order of the cuts.
+  std::vector<uuid> deferred_order_;
+  absl::flat_hash_map<uuid, DeferredPolygons> deferred_polygons_;
 };
 
 }  // namespace

@@ -158,6 +158,33 @@ TYPED_TEST(IdentifySurfaces, SurfacesAcrossEdgeWithoutLineAreMerged) {
   }
 }
 
+// A surface cut in two by a line, whose right piece is then merged: with a neighbour across an
+// edge without line, or with a surface on the same polygons. Every old polygon of both input
+// surfaces ends on a surface of the model, on the same unique vertices.
+TYPED_TEST(IdentifySurfaces, CutPieceMergedFurtherKeepsItsPolygonRecords) {
+  struct Case {
+    std::string name;
+    std::vector<testing_support::Polygon> other;
+  };
+  for (const auto& [name, other] :
+       {Case{"neighbour", {{2, 3, 7}, {2, 7, 6}}}, Case{"duplicate", {{1, 6, 5}, {1, 2, 6}}}}) {
+    SCOPED_TRACE(name);
+    testing_support::SurfaceScene<TypeParam> scene;
+    scene.make_grid_places(3, 1);
+    const auto cut =
+        scene.add_surface(scene.triangulated(), {{0, 1, 5}, {0, 5, 4}, {1, 2, 6}, {1, 6, 5}});
+    const auto merged = scene.add_surface(scene.triangulated(), other);
+    scene.add_line({1, 5});
+    const auto cut_cycles = scene.cycles(cut);
+    const auto merged_cycles = scene.cycles(merged);
+    identify(scene);
+
+    EXPECT_EQ(scene.model.nb_surfaces(), 2u);
+    EXPECT_EQ(scene.expect_polygons_follow(cut, cut_cycles).size(), 4u);
+    EXPECT_EQ(scene.expect_polygons_follow(merged, merged_cycles).size(), 2u);
+  }
+}
+
 // Only surfaces with a border edge on no line go through the group merge, even alone.
 TYPED_TEST(IdentifySurfaces, SurfaceWithFreeBorderEdgeIsReplaced) {
   for (const bool all_borders_on_lines : {true, false}) {
