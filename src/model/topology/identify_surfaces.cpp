@@ -106,7 +106,10 @@ class SurfacePass {
   void run(bool merge_components) {
     split_along_lines();
     const auto duplicated = find_duplicated_components(model_, model_.surfaces());
-    if (!duplicated.empty()) record_deferred_polygons({});
+    if (!duplicated.empty()) {
+      record_deferred_polygons({});
+      record_deferred_vertices(true);
+    }
     for (const auto& group : duplicated) merge_duplicated_surfaces(group);
     if (merge_components) isolate_repeated_polygons();
     const auto groups = group_surfaces_from_common_polygon_edges(build_border_edges_inventory());
@@ -117,10 +120,15 @@ class SurfacePass {
       if (group.size() == 1) copied_alone.insert(group.front());
     }
     record_deferred_polygons(copied_alone);
+    record_deferred_vertices(!std::all_of(
+        deferred_vertex_order_.begin(), deferred_vertex_order_.end(),
+        [&copied_alone](const uuid& id) { return copied_alone.contains(id); }));
     for (const auto& group : groups) merge_surface_group(group);
     // Every record still deferred was made by the copy of its surface.
     deferred_order_.clear();
     deferred_polygons_.clear();
+    deferred_vertex_order_.clear();
+    deferred_vertices_.clear();
     split_surfaces_on_internal_lines(model_, builder_, mappings_.mesh_vertices.surfaces);
   }
 
@@ -131,6 +139,17 @@ class SurfacePass {
 
   void map_vertex(const uuid& old_surface, index_t old_vertex, const uuid& new_surface,
                   index_t new_vertex) {
+    const auto deferred = deferred_vertices_.find(old_surface);
+    if (deferred != deferred_vertices_.end()) {
+      const auto& [source_surface, old_vertices, nb_pieces] = deferred->second;
+      const auto source = old_vertices[old_vertex];
+      // An old vertex copied into this piece only has no record yet: it goes straight to the
+      // new vertex, as the chain through `old_surface` would have left it.
+      if ((*nb_pieces)[source] == 1) {
+        mappings_.mesh_vertices.surfaces.map({source_surface, source}, {new_surface, new_vertex});
+        return;
+      }
+    }
     map_old_to_new_mesh_vertices({old_surface, old_vertex}, {new_surface, new_vertex},
                                  mappings_.mesh_vertices.surfaces, old_surfaces_);
   }
@@ -167,19 +186,23 @@ class SurfacePass {
     std::vector<index_t> old_polygons;
   };
 
-  // Whether the records of the polygons of `old_surface` may be deferred: it is an old surface
-  // and none of its polygons is in the mapping yet, as input or as output.
-  bool can_defer_polygons(const uuid& old_surface) {
+  // Whether the records of the polygons and vertices of `old_surface` may be deferred: it is an
+  // old surface and none of its polygons and vertices is in the mappings yet, as input or as
+  // output.
+  bool can_defer_records(const uuid& old_surface) {
     if (!old_surfaces_.contains(old_surface)) return false;
     if (!mapped_surfaces_) {
       mapped_surfaces_.emplace();
-      const auto& mapping = mappings_.mesh_elements.surfaces;
-      for (const auto& [in, outs] : mapping.in2out_map()) {
-        mapped_surfaces_->insert(in.component_id);
-      }
-      for (const auto& [out, ins] : mapping.out2in_map()) {
-        mapped_surfaces_->insert(out.component_id);
-      }
+      const auto add_components = [this](const auto& mapping) {
+        for (const auto& [in, outs] : mapping.in2out_map()) {
+          mapped_surfaces_->insert(in.component_id);
+        }
+        for (const auto& [out, ins] : mapping.out2in_map()) {
+          mapped_surfaces_->insert(out.component_id);
+        }
+      };
+      add_components(mappings_.mesh_elements.surfaces);
+      add_components(mappings_.mesh_vertices.surfaces);
     }
     return !mapped_surfaces_->contains(old_surface);
   }
@@ -202,6 +225,36 @@ class SurfacePass {
       deferred_polygons_.erase(found);
     }
     deferred_order_ = std::move(still_deferred);
+  }
+
+  // The vertex records of the cut surfaces are deferred too, with one difference: an old vertex
+  // on a cutting line is copied into several pieces, and its record stays in the mapping from
+  // the cut on (the copy of one piece moves one of its values, never all). Those records are
+  // made when the cuts are over and nothing else has reached the mapping since; the records of
+  // the vertices copied into one piece only are left to the copies, when every cut surface is
+  // copied alone. Otherwise every record is made, in the order of the cuts.
+
+  struct DeferredVertices {
+    uuid old_surface;
+    // The old vertex of each vertex of the cut surface.
+    std::vector<index_t> old_vertices;
+    // The number of pieces each vertex of the old surface is copied into.
+    std::shared_ptr<std::vector<index_t>> nb_pieces;
+  };
+
+  // Makes the deferred vertex records: all of them when `all` (then none stays deferred), or
+  // only those of old vertices copied into several pieces.
+  void record_deferred_vertices(bool all) {
+    auto& mapping = mappings_.mesh_vertices.surfaces;
+    for (const auto& id : deferred_vertex_order_) {
+      const auto& [old_surface, old_vertices, nb_pieces] = deferred_vertices_.at(id);
+      for (index_t vertex = 0; vertex < old_vertices.size(); ++vertex) {
+        if (!all && (*nb_pieces)[old_vertices[vertex]] == 1) continue;
+        mapping.map({old_surface, old_vertices[vertex]}, {id, vertex});
+      }
+    }
+    deferred_vertex_order_.clear();
+    if (all) deferred_vertices_.clear();
   }
 
   void remove_surface(const uuid& id) { builder_.remove_surface(model_.surface(id)); }
@@ -244,9 +297,12 @@ class SurfacePass {
       const auto groups = identifier.identified_connected_polygons();
       if (groups.size() == 1) continue;
       SurfaceCopy copy{model_, surface};
-      copy.defer_polygons = can_defer_polygons(id);
-      // The records of this cut go to the mapping now: the deferred ones come first.
-      if (!copy.defer_polygons) record_deferred_polygons({});
+      copy.defer_polygons = can_defer_records(id);
+      // The records of this cut go to the mappings now: the deferred ones come first.
+      if (!copy.defer_polygons) {
+        record_deferred_polygons({});
+        record_deferred_vertices(true);
+      }
       for (const auto& group : groups) create_surface_from_polygons(surface, group, copy);
       replaced.push_back(id);
     }
@@ -274,7 +330,10 @@ class SurfacePass {
     std::vector<index_t> copied_vertices;
     bool has_vertex_attributes;
     bool has_polygon_attributes;
+    // Whether the records of the copies wait (see the deferred records).
     bool defer_polygons{false};
+    // With deferred records, the number of pieces each old vertex is copied into.
+    std::shared_ptr<std::vector<index_t>> nb_pieces;
   };
 
   // Imports the attribute values of the listed old elements only.
@@ -351,7 +410,7 @@ class SurfacePass {
           if (unique_vertices[vertex] != NO_ID) {
             builder_.set_unique_vertex({new_component, new_vertex}, unique_vertices[vertex]);
           }
-          map_vertex(old_id, vertex, new_id, new_vertex);
+          if (!deferred) map_vertex(old_id, vertex, new_id, new_vertex);
         }
         new_vertices.push_back(new_vertex);
       }
@@ -374,6 +433,15 @@ class SurfacePass {
     if (copy.has_polygon_attributes) {
       import_group(new_mesh.polygon_attribute_manager(), old_mesh.polygon_attribute_manager(),
                    polygons, polygon_old2new);
+    }
+    if (deferred) {
+      if (!copy.nb_pieces) {
+        copy.nb_pieces = std::make_shared<std::vector<index_t>>(old_mesh.nb_vertices(), 0);
+      }
+      for (const auto vertex : copied_vertices) ++(*copy.nb_pieces)[vertex];
+      deferred_vertex_order_.push_back(new_id);
+      deferred_vertices_.try_emplace(new_id,
+                                     DeferredVertices{old_id, copied_vertices, copy.nb_pieces});
     }
     for (const auto vertex : copied_vertices) vertex_old2new[vertex] = NO_ID;
     for (const auto polygon : polygons) polygon_old2new[polygon] = NO_ID;
@@ -674,11 +742,15 @@ class SurfacePass {
   ModelMappings<Model>& mappings_;
   absl::flat_hash_set<uuid> old_surfaces_;
   GenericMapping<uuid>& surface_mapping_;
-  // The surfaces whose polygons are in the polygon mapping when the pass starts, read once.
+  // The surfaces with polygons or vertices in the mappings when the pass starts, read once.
   std::optional<absl::flat_hash_set<uuid>> mapped_surfaces_;
   // Cut surfaces whose polygon records are deferred, in the order of the cuts.
   std::vector<uuid> deferred_order_;
   absl::flat_hash_map<uuid, DeferredPolygons> deferred_polygons_;
+  // Cut surfaces whose vertex records are deferred: those to make, in the order of the cuts,
+  // and those the copies make.
+  std::vector<uuid> deferred_vertex_order_;
+  absl::flat_hash_map<uuid, DeferredVertices> deferred_vertices_;
 };
 
 }  // namespace

@@ -160,8 +160,9 @@ TYPED_TEST(IdentifySurfaces, SurfacesAcrossEdgeWithoutLineAreMerged) {
 
 // A surface cut in two by a line, whose right piece is then merged: with a neighbour across an
 // edge without line, or with a surface on the same polygons. Every old polygon of both input
-// surfaces ends on a surface of the model, on the same unique vertices.
-TYPED_TEST(IdentifySurfaces, CutPieceMergedFurtherKeepsItsPolygonRecords) {
+// surfaces ends on a surface of the model on the same unique vertices, and every old vertex on
+// the vertices of its unique vertex in the surfaces its surface became.
+TYPED_TEST(IdentifySurfaces, CutPieceMergedFurtherKeepsItsRecords) {
   struct Case {
     std::string name;
     std::vector<testing_support::Polygon> other;
@@ -177,11 +178,40 @@ TYPED_TEST(IdentifySurfaces, CutPieceMergedFurtherKeepsItsPolygonRecords) {
     scene.add_line({1, 5});
     const auto cut_cycles = scene.cycles(cut);
     const auto merged_cycles = scene.cycles(merged);
+    struct OldVertex {
+      uuid surface;
+      index_t vertex;
+      index_t unique_vertex;
+    };
+    std::vector<OldVertex> old_vertices;
+    for (const auto& surface : {cut, merged}) {
+      for (index_t v = 0; v < scene.model.surface(surface).mesh().nb_vertices(); ++v) {
+        old_vertices.push_back({surface, v, scene.unique_vertex(surface, v)});
+      }
+    }
     identify(scene);
 
     EXPECT_EQ(scene.model.nb_surfaces(), 2u);
     EXPECT_EQ(scene.expect_polygons_follow(cut, cut_cycles).size(), 4u);
     EXPECT_EQ(scene.expect_polygons_follow(merged, merged_cycles).size(), 2u);
+    const auto& vertices = scene.mappings.mesh_vertices.surfaces;
+    for (const auto& [surface, vertex, unique_vertex] : old_vertices) {
+      SCOPED_TRACE(unique_vertex);
+      ASSERT_TRUE(vertices.has_mapping_input({surface, vertex}));
+      // One target in each surface the old one became that holds the unique vertex.
+      std::size_t nb_holders = 0;
+      for (const auto& id : scene.final_surfaces(surface)) {
+        const auto& mesh = scene.model.surface(id).mesh();
+        for (index_t w = 0; w < mesh.nb_vertices(); ++w) {
+          if (scene.unique_vertex(id, w) == unique_vertex) ++nb_holders;
+        }
+      }
+      const auto& targets = vertices.in2out({surface, vertex});
+      EXPECT_EQ(targets.size(), nb_holders);
+      for (const auto& target : targets) {
+        EXPECT_EQ(scene.unique_vertex(target.component_id, target.vertex), unique_vertex);
+      }
+    }
   }
 }
 
