@@ -6,6 +6,7 @@
 #include <array>
 #include <compare>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,15 @@ class uuid {
   const std::array<std::uint8_t, 16>& bytes() const { return bytes_; }
   static uuid from_bytes(const std::array<std::uint8_t, 16>& bytes);
 
-  friend bool operator==(const uuid&, const uuid&) = default;
+  /// Two 64-bit comparisons: ids are compared on every lookup of the mapping and component
+  /// tables, where a byte-wise compare call shows up.
+  friend bool operator==(const uuid& lhs, const uuid& rhs) {
+    std::uint64_t lhs_words[2];
+    std::uint64_t rhs_words[2];
+    std::memcpy(lhs_words, lhs.bytes_.data(), sizeof(lhs_words));
+    std::memcpy(rhs_words, rhs.bytes_.data(), sizeof(rhs_words));
+    return ((lhs_words[0] ^ rhs_words[0]) | (lhs_words[1] ^ rhs_words[1])) == 0;
+  }
   /// Lexicographic over the 16 bytes, which is also the order of the string() texts.
   friend auto operator<=>(const uuid&, const uuid&) = default;
 
