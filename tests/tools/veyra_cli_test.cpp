@@ -91,7 +91,8 @@ TEST_F(VeyraProgram, EveryCommandHasHelp) {
   const auto help = run("--help");
   EXPECT_EQ(help.exit_code, 0);
   for (const auto* command :
-       {"info", "convert", "validate", "solid-to-brep", "rebuild", "extract-element"}) {
+       {"info", "convert", "validate", "solid-to-brep", "surface-to-section", "rebuild",
+        "extract-element"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const auto command_help = run(str_cat(command, " --help"));
     EXPECT_EQ(command_help.exit_code, 0) << command;
