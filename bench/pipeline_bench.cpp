@@ -16,6 +16,7 @@
 #include <model/common/library.h>
 #include <model/element_meshes/brep_from_solid_elements_builder.h>
 #include <model/element_meshes/brep_topology_rebuilder.h>
+#include <model/element_meshes/convert_surface_into_section_from_attribute.h>
 #include <model/element_meshes/surface_facets_from_attribute.h>
 #include <model/operations/brep_segmentation.h>
 #include <model/operations/sharp_features.h>
@@ -24,6 +25,7 @@
 #include <ostrel/mesh/tetrahedral_solid.h>
 #include <ostrel/mesh/triangulated_surface.h>
 #include <ostrel/model/io/brep_io.h>
+#include <ostrel/model/io/section_io.h>
 #include <veyra_testing/mesh_generators.h>
 #include <veyra_testing/model_generators.h>
 
@@ -96,6 +98,29 @@ void BM_convert_meshes_into_brep(benchmark::State& state) {
     if (brep.nb_blocks() != 1 || brep.nb_surfaces() != 6 || brep.nb_lines() != 12) {
       state.SkipWithError("unexpected topology");
     }
+  });
+}
+
+// A 2D grid of about `nb_triangles` triangles, twice as wide as high, with the polygon attribute
+// "region" cutting it into 4 x 4 blocks of cells (its sides are multiples of 4, so region borders
+// are grid lines).
+std::unique_ptr<veyra::TriangulatedSurface<2>> make_region_grid(double nb_triangles) {
+  const auto nx = round_to_multiple(std::sqrt(nb_triangles), 8);
+  auto grid = veyra::testing::make_grid_2d(nx, nx / 2);
+  veyra::testing::add_grid_regions(*grid, nx, nx / 2, 4, 4, "region");
+  return grid;
+}
+
+veyra::Section convert_region_grid(veyra::SurfaceMesh<2>& grid) {
+  return std::get<0>(veyra::convert_surface_into_section_from_attribute(grid, "region"));
+}
+
+void BM_convert_surface_into_section_from_attribute(benchmark::State& state) {
+  veyra::VeyraConversionModelLibrary::initialize();
+  auto grid = make_region_grid(static_cast<double>(state.range(0)));
+  run_once(state, grid->nb_polygons(), [&] {
+    const auto section = convert_region_grid(*grid);
+    if (section.nb_surfaces() != 16) state.SkipWithError("unexpected topology");
   });
 }
 
@@ -212,6 +237,40 @@ void BM_load_brep(benchmark::State& state) {
   std::filesystem::remove(file);
 }
 
+std::string section_file(benchmark::State& state) {
+  return (std::filesystem::temp_directory_path() /
+          ("veyra_pipeline_bench_" + std::to_string(state.range(0)) + ".tq_sctn"))
+      .string();
+}
+
+// The 16-region grid Section.
+void BM_save_section(benchmark::State& state) {
+  veyra::VeyraConversionModelLibrary::initialize();
+  auto grid = make_region_grid(static_cast<double>(state.range(0)));
+  const auto nb_triangles = grid->nb_polygons();
+  const auto section = convert_region_grid(*grid);
+  grid.reset();
+  const auto file = section_file(state);
+  run_once(state, nb_triangles, [&] { veyra::save_section(section, file); });
+  std::filesystem::remove(file);
+}
+
+void BM_load_section(benchmark::State& state) {
+  veyra::VeyraConversionModelLibrary::initialize();
+  const auto file = section_file(state);
+  index_t nb_triangles = 0;
+  {
+    auto grid = make_region_grid(static_cast<double>(state.range(0)));
+    nb_triangles = grid->nb_polygons();
+    veyra::save_section(convert_region_grid(*grid), file);
+  }
+  run_once(state, nb_triangles, [&] {
+    const auto section = veyra::load_section(file);
+    if (section.nb_surfaces() != 16) state.SkipWithError("unexpected topology");
+  });
+  std::filesystem::remove(file);
+}
+
 void sizes(benchmark::internal::Benchmark* benchmark) {
   for (const auto size : {10'000, 100'000, 1'000'000, 2'000'000, 4'000'000, 8'000'000}) {
     benchmark->Arg(size);
@@ -223,6 +282,7 @@ void sizes(benchmark::internal::Benchmark* benchmark) {
 }
 
 BENCHMARK(BM_convert_meshes_into_brep)->Apply(sizes);
+BENCHMARK(BM_convert_surface_into_section_from_attribute)->Apply(sizes);
 BENCHMARK(BM_convert_solid_elements_into_brep_2_regions)->Apply(sizes);
 BENCHMARK(BM_convert_solid_elements_into_brep_20_regions)->Apply(sizes);
 BENCHMARK(BM_add_sharp_features)->Apply(sizes);
@@ -230,6 +290,8 @@ BENCHMARK(BM_add_brep_segmentation)->Apply(sizes);
 BENCHMARK(BM_rebuild)->Apply(sizes);
 BENCHMARK(BM_save_brep)->Apply(sizes);
 BENCHMARK(BM_load_brep)->Apply(sizes);
+BENCHMARK(BM_save_section)->Apply(sizes);
+BENCHMARK(BM_load_section)->Apply(sizes);
 
 }  // namespace
 
