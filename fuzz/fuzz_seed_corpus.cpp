@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: MIT
 // fuzz_seed_corpus FOLDER: writes the seed corpus of every fuzz target into FOLDER/<target>/:
-// small meshes of each kind written by the project's writers in each format they write, and the
-// sample files of examples/data in the target's format.
+// small meshes of each kind written by the project's writers in each format they write, the
+// sample files of examples/data in the target's format, and small models saved by save_brep and
+// save_section (as payloads, the form the model targets mutate, and one whole file each).
 #include <array>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <iostream>
 #include <memory>
 
 #include <ostrel/mesh/edged_curve_builder.h>
+#include <ostrel/mesh/solid_edges.h>
+#include <ostrel/mesh/solid_facets.h>
+#include <ostrel/mesh/surface_edges.h>
 #include <ostrel/mesh/io/mesh_format.h>
 #include <ostrel/mesh/io/write_mesh.h>
 #include <ostrel/mesh/point_set_builder.h>
@@ -16,6 +22,13 @@
 #include <ostrel/mesh/solid_mesh_builder.h>
 #include <ostrel/mesh/surface_mesh_builder.h>
 #include <ostrel/mesh/tetrahedral_solid.h>
+#include <ostrel/model/brep_builder.h>
+#include <ostrel/model/io/brep_io.h>
+#include <ostrel/model/io/section_io.h>
+#include <ostrel/model/section_builder.h>
+#include <veyra_testing/model_generators.h>
+
+#include "fuzz_model_target.h"
 
 namespace {
 
@@ -103,6 +116,91 @@ void write(const Mesh& mesh, const fs::path& folder, std::string_view name,
   veyra::write_mesh(mesh, (folder / veyra::str_cat(name, ".", extension)).string(), options);
 }
 
+void write_bytes(const fs::path& file, std::string_view bytes) {
+  std::ofstream stream{file, std::ios::binary | std::ios::trunc};
+  stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string read_bytes(const fs::path& file) {
+  std::ifstream stream{file, std::ios::binary};
+  return {std::istreambuf_iterator<char>{stream}, {}};
+}
+
+/// Saves the model and writes its payload and, for the first one, the whole file.
+template <typename Model, typename Save>
+void write_model(const Model& model, Save save, const fs::path& folder, std::string_view name,
+                 std::string_view extension, bool whole) {
+  const auto file = folder / veyra::str_cat(name, extension);
+  save(model, file.string());
+  const auto bytes = read_bytes(file);
+  if (!whole) fs::remove(file);
+  write_bytes(folder / veyra::str_cat(name, ".payload"), veyra::fuzz::model_payload(bytes));
+}
+
+/// The generated box with what the file format carries beyond it: names, flags, attributes,
+/// edge and facet tables, a collection and an internal relation.
+veyra::BRep rich_box() {
+  auto box = veyra::testing::make_box_brep(1, 1, 1, veyra::Point<3>{{0, 0, 0}},
+                                           veyra::Point<3>{{1, 1, 1}});
+  auto& brep = box.brep;
+  veyra::BRepBuilder builder{brep};
+  builder.set_name("box");
+  builder.set_corner_name(box.corners[0], "origin");
+  builder.set_line_active(box.lines[1], false);
+  const auto& surface = brep.surface(box.surfaces[0]).mesh();
+  surface.polygon_attribute_manager()
+      .find_or_create_attribute<veyra::VariableAttribute, double>("height", 0.5)
+      ->set_value(0, -2.);
+  surface.vertex_attribute_manager()
+      .find_or_create_attribute<veyra::SparseAttribute, std::array<double, 3>>("normal", {})
+      ->set_value(1, {0., 0., 1.});
+  const_cast<veyra::SurfaceMesh<3>&>(surface).enable_edges();
+  auto& block = const_cast<veyra::SolidMesh<3>&>(brep.block(box.block).mesh());
+  block.enable_edges();
+  block.enable_facets();
+  block.polyhedron_attribute_manager()
+      .find_or_create_attribute<veyra::VariableAttribute, int>("region", 1)
+      ->set_value(0, 2);
+  const auto collection = builder.add_line_collection();
+  builder.set_line_collection_name(collection, "edges");
+  builder.add_line_in_line_collection(brep.line(box.lines[0]), brep.line_collection(collection));
+  builder.add_internal_relation(brep.corner(box.corners[7]).component_id(),
+                                brep.block(box.block).component_id());
+  return std::move(brep);
+}
+
+void write_models(const fs::path& root) {
+  const auto breps = root / "fuzz_load_brep";
+  fs::create_directories(breps);
+  const auto save_brep = [](const veyra::BRep& brep, const std::string& path) {
+    veyra::save_brep(brep, path);
+  };
+  write_model(rich_box(), save_brep, breps, "rich_box", ".tq_brep", true);
+  const auto box = veyra::testing::make_box_brep(2, 1, 1, veyra::Point<3>{{0, 0, 0}},
+                                                 veyra::Point<3>{{2, 1, 1}});
+  write_model(box.brep, save_brep, breps, "box", ".tq_brep", false);
+  write_model(veyra::BRep{}, save_brep, breps, "empty", ".tq_brep", false);
+
+  const auto sections = root / "fuzz_load_section";
+  fs::create_directories(sections);
+  const auto save_section = [](const veyra::Section& section, const std::string& path) {
+    veyra::save_section(section, path);
+  };
+  auto squares = veyra::testing::make_two_squares_section(1);
+  {
+    veyra::SectionBuilder builder{squares.section};
+    builder.set_surface_name(squares.surfaces[1], "right");
+    const auto& mesh = squares.section.surface(squares.surfaces[0]).mesh();
+    const_cast<veyra::SurfaceMesh<2>&>(mesh).enable_edges();
+    mesh.vertex_attribute_manager()
+        .find_or_create_attribute<veyra::VariableAttribute, float>("weight", 1.f)
+        ->set_value(0, 3.f);
+  }
+  write_model(squares.section, save_section, sections, "two_squares", ".tq_sctn", true);
+  write_model(veyra::testing::make_two_squares_section(2).section, save_section, sections,
+              "two_squares_2", ".tq_sctn", false);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,5 +239,6 @@ int main(int argc, char** argv) {
       write(*surface(), folder, "surface_ascii", extension, false);
     }
   }
+  write_models(root);
   return 0;
 }
