@@ -18,6 +18,7 @@
 #include <model/common/convert_meshes.h>
 #include <model/element_meshes/brep_from_brep_element.h>
 #include <model/element_meshes/brep_from_solid_elements_builder.h>
+#include <model/element_meshes/convert_surface_into_section_from_attribute.h>
 #include <model/element_meshes/section_from_surface_elements_builder.h>
 #include <model/element_meshes/surface_facets_from_attribute.h>
 #include <model/operations/blocks_from_surfaces.h>
@@ -180,6 +181,24 @@ The mesh is changed: its edge table is built and polygon adjacencies are cut alo
 edges (give mesh.copy() to keep it). Returns (section, vertices, elements): an IndexMapping from
 mesh vertex to unique vertex, and an IndexToMeshElementMappings from mesh vertex to corner
 vertex, mesh edge to line edges and polygon to surface polygons.)");
+
+  module.def(
+      "convert_surface_into_section_from_attribute",
+      [](const PySurfaceMesh& mesh_object, const std::string& attribute) {
+        auto& mesh = surface_2d(mesh_object, "convert_surface_into_section_from_attribute");
+        auto [section, vertices, elements] = call_without_gil(
+            [&] { return convert_surface_into_section_from_attribute(mesh, attribute); });
+        return std::make_tuple(share_model(std::move(section)), std::move(vertices),
+                               std::move(elements));
+      },
+      py::arg("mesh"), py::arg("attribute"),
+      R"(A new Section from ONE 2D surface mesh whose polygons carry region values: the mesh is
+cut wherever the polygon attribute (read as floats, NaN differing from everything) changes
+across an edge, so that each region is a surface, with lines between regions and along the
+border. The mesh is changed (its adjacencies are cut; give mesh.copy() to keep it). Returns
+(section, vertices, elements): a MeshVertexMappings and a MeshElementMappings from (mesh id,
+vertex) and (mesh id, element) pairs of the mesh and of the border curve made from it to the
+Section's components. Raises VeyraError (type "input") when the attribute does not exist.)");
 
   module.def(
       "convert_solid_elements_into_brep",

@@ -77,6 +77,29 @@ def test_surface_elements_into_section(tmp_path, reference):
     assert sorted(np.unique(next(iter(polygons.values()))).tolist()) == list(range(len(triangles)))
 
 
+def test_surface_into_section_from_attribute(tmp_path, reference):
+    points, triangles = grid_2d(4, 2)
+    mesh = veyra.SurfaceMesh(points, triangles)
+    # Three regions: x < 1, 1 < x < 3 and x > 3.
+    centers = points[triangles].mean(axis=1)[:, 0]
+    mesh.polygon_attributes["region"] = np.digitize(centers, [1, 3]).astype(np.int32)
+    path = _write(mesh, tmp_path / "regions.vtu")
+    section, vertices, elements = veyra.convert_surface_into_section_from_attribute(mesh, "region")
+    result = {"model": model_counts(section), "mappings": {"vertices": kinds(vertices), "elements": kinds(elements)}}
+    assert result == reference("surface-to-section", path, "region")
+    assert len(section.surfaces) == 3
+    # Each input triangle went to a polygon of the surface of its region.
+    region = mesh.polygon_attributes["region"]
+    surface_of_region = {}
+    for triangle in range(len(triangles)):
+        (surface_id, _), = elements.surfaces.in2out((mesh.id, triangle))
+        assert surface_of_region.setdefault(region[triangle], surface_id) == surface_id
+    assert len(set(surface_of_region.values())) == 3
+    with pytest.raises(veyra.VeyraError, match="Attribute not found") as raised:
+        veyra.convert_surface_into_section_from_attribute(mesh, "missing")
+    assert raised.value.type == "input"
+
+
 def test_solid_elements_into_brep(tmp_path, reference):
     mesh = _region_box()
     path = _write(mesh, tmp_path / "box.vtu")

@@ -52,6 +52,7 @@ from ._veyra import (
     convert_meshes_into_section,
     convert_solid_elements_into_brep,
     convert_surface_elements_into_section,
+    convert_surface_into_section_from_attribute,
     curve_from_surface_borders,
     determine_blocks,
     read_mesh,

@@ -6,6 +6,7 @@
 //   operation_reference meshes-to-brep FILE...
 //   operation_reference meshes-to-section FILE...          (2D meshes)
 //   operation_reference surface-elements-to-section FILE CORNERS EDGES
+//   operation_reference surface-to-section FILE ATTRIBUTE   (2D mesh)
 //   operation_reference solid-to-brep FILE ATTRIBUTE
 //   operation_reference determine-blocks MODEL.tq_brep
 //   operation_reference build-blocks MODEL.tq_brep       (one new block per determined record)
@@ -40,6 +41,7 @@
 #include <model/element_meshes/surface_facets_from_attribute.h>
 #include <model/operations/blocks_from_surfaces.h>
 #include <model/element_meshes/brep_topology_rebuilder.h>
+#include <model/element_meshes/convert_surface_into_section_from_attribute.h>
 #include <model/operations/brep_segmentation.h>
 #include <model/operations/curve_from_surface_borders.h>
 #include <model/operations/sharp_features.h>
@@ -168,6 +170,16 @@ json surface_elements_to_section(const std::string& file, const std::string& cor
               {"mappings", {{"vertices", sizes(vertices)}, {"elements", kinds(elements)}}}};
 }
 
+json surface_to_section(const std::string& file, const std::string& attribute) {
+  MeshReadOptions options;
+  options.dimension = 2;
+  auto mesh = read_mesh(file, options).release<SurfaceMesh<2>>();
+  const auto [section, vertices, elements] =
+      convert_surface_into_section_from_attribute(*mesh, attribute);
+  return json{{"model", counts(section)},
+              {"mappings", {{"vertices", kinds(vertices)}, {"elements", kinds(elements)}}}};
+}
+
 json solid_to_brep(const std::string& file, const std::string& attribute) {
   auto solid = read_mesh(file).release<SolidMesh<3>>();
   const auto facets = surface_facets_from_attribute(*solid, attribute);
@@ -241,6 +253,7 @@ json run(const std::vector<std::string>& arguments) {
   if (command == "surface-elements-to-section") {
     return surface_elements_to_section(files.at(0), files.at(1), files.at(2));
   }
+  if (command == "surface-to-section") return surface_to_section(files.at(0), files.at(1));
   if (command == "solid-to-brep") return solid_to_brep(files.at(0), files.at(1));
   if (command == "determine-blocks") {
     return json{{"blocks", block_records(determine_blocks(load_brep(files.at(0))))}};
