@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the built project into a fresh prefix, then configures, builds and runs the
 # examples/consumer project against that prefix only. Run with cmake -P and the variables
-# BUILD_DIR, SOURCE_DIR, WORK_DIR and GENERATOR.
+# BUILD_DIR, SOURCE_DIR, WORK_DIR and GENERATOR; SANITIZERS (e.g. address,undefined) builds the
+# consumer with the sanitizers the project was built with.
 foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR GENERATOR)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "RunConsumerExample: ${variable} is not set")
@@ -26,8 +27,14 @@ find_program(ccache_program ccache)
 if(ccache_program)
   set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${ccache_program})
 endif()
+set(sanitize "")
+if(SANITIZERS)
+  set(sanitize -DCMAKE_CXX_FLAGS=-fsanitize=${SANITIZERS}
+               -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=${SANITIZERS})
+endif()
 run_step(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${WORK_DIR}/build
-         -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
+         -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher}
+         ${sanitize})
 run_step(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run_step(${WORK_DIR}/build/box_faces_to_brep)
 message(STATUS "box_faces_to_brep:\n${step_output}")
