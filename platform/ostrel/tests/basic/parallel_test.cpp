@@ -45,6 +45,16 @@ TEST(Parallel, ChunkedResultsDoNotDependOnThreadCount) {
 
     const auto results = parallel_map_tasks(5, [](index_t i) { return i * 10; });
     EXPECT_EQ(results, (std::vector<index_t>{0, 10, 20, 30, 40}));
+
+    // bool results: std::vector<bool> shares words between neighbours, so the tasks must not
+    // write into one (the thread sanitizer run watches this case).
+    const auto odd = parallel_map_tasks(64, [](index_t i) { return i % 2 == 1; });
+    const auto odd_chunks = parallel_map_chunks(
+        64, 1, [](index_t begin, index_t) { return begin % 2 == 1; });
+    for (index_t i = 0; i < 64; ++i) {
+      EXPECT_EQ(odd[i], i % 2 == 1);
+      EXPECT_EQ(odd_chunks[i], i % 2 == 1);
+    }
   }
 }
 

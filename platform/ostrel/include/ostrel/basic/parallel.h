@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <tbb/blocked_range.h>
@@ -56,6 +57,25 @@ void parallel_for_range(index_t nb_items, index_t grain, Body&& body) {
       tbb::simple_partitioner{});
 }
 
+namespace detail {
+
+/// One task's result in its own object. Tasks write their results concurrently, and
+/// std::vector<bool> packs neighbouring results into one shared word, which would be a data race.
+template <typename Result>
+struct ResultSlot {
+  Result value{};
+};
+
+template <typename Result>
+std::vector<Result> take_results(std::vector<ResultSlot<Result>>& slots) {
+  std::vector<Result> results;
+  results.reserve(slots.size());
+  for (auto& slot : slots) results.push_back(std::move(slot.value));
+  return results;
+}
+
+}  // namespace detail
+
 /// Splits [0, nb_items) into consecutive chunks of `chunk_size` (the last one holds the rest),
 /// runs chunk_body(begin, end) for each as one task, and returns the results in chunk order.
 template <typename ChunkBody>
@@ -64,17 +84,17 @@ auto parallel_map_chunks(index_t nb_items, index_t chunk_size, ChunkBody&& chunk
   using Result = decltype(chunk_body(index_t{}, index_t{}));
   chunk_size = std::max<index_t>(chunk_size, 1);
   const auto nb_chunks = (nb_items + chunk_size - 1) / chunk_size;
-  std::vector<Result> results(nb_chunks);
+  std::vector<detail::ResultSlot<Result>> results(nb_chunks);
   const auto run_chunk = [&](index_t chunk) {
     const auto begin = chunk * chunk_size;
-    results[chunk] = chunk_body(begin, std::min(begin + chunk_size, nb_items));
+    results[chunk].value = chunk_body(begin, std::min(begin + chunk_size, nb_items));
   };
   if (!is_parallel_enabled() || nb_chunks <= 1) {
     for (index_t chunk = 0; chunk < nb_chunks; ++chunk) run_chunk(chunk);
-    return results;
+  } else {
+    tbb::parallel_for(index_t{0}, nb_chunks, run_chunk);
   }
-  tbb::parallel_for(index_t{0}, nb_chunks, run_chunk);
-  return results;
+  return detail::take_results(results);
 }
 
 /// Runs task(i) for i in [0, nb_tasks), one pool task each, and returns the results in index
@@ -83,17 +103,17 @@ template <typename Task>
 auto parallel_map_tasks(index_t nb_tasks, Task&& task)
     -> std::vector<decltype(task(index_t{}))> {
   using Result = decltype(task(index_t{}));
-  std::vector<Result> results(nb_tasks);
+  std::vector<detail::ResultSlot<Result>> results(nb_tasks);
   if (!is_parallel_enabled() || nb_tasks <= 1) {
-    for (index_t i = 0; i < nb_tasks; ++i) results[i] = task(i);
-    return results;
+    for (index_t i = 0; i < nb_tasks; ++i) results[i].value = task(i);
+  } else {
+    tbb::task_group group;
+    for (index_t i = 0; i < nb_tasks; ++i) {
+      group.run([&results, &task, i] { results[i].value = task(i); });
+    }
+    group.wait();  // rethrows the first exception of a task
   }
-  tbb::task_group group;
-  for (index_t i = 0; i < nb_tasks; ++i) {
-    group.run([&results, &task, i] { results[i] = task(i); });
-  }
-  group.wait();  // rethrows the first exception of a task
-  return results;
+  return detail::take_results(results);
 }
 
 }  // namespace veyra
