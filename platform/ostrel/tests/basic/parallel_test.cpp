@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <numeric>
 #include <stdexcept>
 
@@ -77,6 +78,26 @@ TEST(Parallel, TaskExceptionReachesTheCaller) {
                                     if (begin > 5000) throw std::runtime_error("chunk failed");
                                   }),
                std::runtime_error);
+}
+
+// The runner that thread-sanitizer builds use in place of the TBB pool.
+TEST(Parallel, OwnThreadsRunEachJobOnceAndStopAfterAFailure) {
+  constexpr index_t nb_jobs = 5000;
+  {
+    const tbb::global_control limit{tbb::global_control::max_allowed_parallelism, 2};
+    std::vector<std::atomic<int>> runs(nb_jobs);
+    detail::run_jobs_on_threads(nb_jobs, [&](index_t job) { runs[job].fetch_add(1); });
+    for (index_t job = 0; job < nb_jobs; ++job) ASSERT_EQ(runs[job].load(), 1) << "job " << job;
+  }
+  const tbb::global_control limit{tbb::global_control::max_allowed_parallelism, 1};
+  index_t started = 0;
+  EXPECT_THROW(detail::run_jobs_on_threads(nb_jobs,
+                                           [&](index_t job) {
+                                             ++started;
+                                             if (job == 3) throw std::runtime_error("job failed");
+                                           }),
+               std::runtime_error);
+  EXPECT_EQ(started, 4u);
 }
 
 }  // namespace

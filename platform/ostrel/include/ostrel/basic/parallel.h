@@ -16,7 +16,22 @@
 #include <tbb/task_arena.h>
 #include <tbb/task_group.h>
 
+#include <absl/functional/function_ref.h>
+
 #include <ostrel/basic/common.h>
+
+// ThreadSanitizer cannot see the synchronisation inside the prebuilt TBB runtime, so each task
+// hand-over would be reported as a race and real races would drown among them. Builds made with
+// it run the helpers below on threads of their own (detail::run_jobs_on_threads), whose start,
+// join and shared counter it does see. Chunks, tasks and the order of their results stay the
+// same; parallel_for_range hands out pieces of exactly `grain` items there.
+#if defined(__SANITIZE_THREAD__)
+#define VEYRA_OWN_THREADS_FOR_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VEYRA_OWN_THREADS_FOR_SANITIZER 1
+#endif
+#endif
 
 namespace veyra {
 
@@ -40,6 +55,21 @@ inline index_t parallel_chunk_size(index_t nb_items) {
   return std::clamp<index_t>(chunk, 1, 2048);
 }
 
+namespace detail {
+
+/// Runs job(j) for every j in [0, nb_jobs) on up to hardware_concurrency() threads, the caller
+/// being one of them; each thread takes the next job from a shared counter. After a job throws,
+/// no new job starts, and the first exception is rethrown in the caller once all threads stopped.
+void run_jobs_on_threads(index_t nb_jobs, absl::FunctionRef<void(index_t)> job);
+
+#if defined(VEYRA_OWN_THREADS_FOR_SANITIZER)
+inline constexpr bool use_own_threads = true;
+#else
+inline constexpr bool use_own_threads = false;
+#endif
+
+}  // namespace detail
+
 /// Calls body(begin, end) over sub-ranges of [0, nb_items): the range is halved down to `grain`
 /// items, one half running as a pool task and the other in the current thread. An exception
 /// thrown by a body is rethrown in the caller.
@@ -49,6 +79,14 @@ void parallel_for_range(index_t nb_items, index_t grain, Body&& body) {
   grain = std::max<index_t>(grain, 1);
   if (!is_parallel_enabled() || nb_items <= grain) {
     body(index_t{0}, nb_items);
+    return;
+  }
+  if constexpr (detail::use_own_threads) {
+    const auto nb_pieces = (nb_items + grain - 1) / grain;
+    detail::run_jobs_on_threads(nb_pieces, [&](index_t piece) {
+      const auto begin = piece * grain;
+      body(begin, std::min(begin + grain, nb_items));
+    });
     return;
   }
   tbb::parallel_for(
@@ -91,6 +129,8 @@ auto parallel_map_chunks(index_t nb_items, index_t chunk_size, ChunkBody&& chunk
   };
   if (!is_parallel_enabled() || nb_chunks <= 1) {
     for (index_t chunk = 0; chunk < nb_chunks; ++chunk) run_chunk(chunk);
+  } else if constexpr (detail::use_own_threads) {
+    detail::run_jobs_on_threads(nb_chunks, run_chunk);
   } else {
     tbb::parallel_for(index_t{0}, nb_chunks, run_chunk);
   }
@@ -106,6 +146,8 @@ auto parallel_map_tasks(index_t nb_tasks, Task&& task)
   std::vector<detail::ResultSlot<Result>> results(nb_tasks);
   if (!is_parallel_enabled() || nb_tasks <= 1) {
     for (index_t i = 0; i < nb_tasks; ++i) results[i].value = task(i);
+  } else if constexpr (detail::use_own_threads) {
+    detail::run_jobs_on_threads(nb_tasks, [&](index_t i) { results[i].value = task(i); });
   } else {
     tbb::task_group group;
     for (index_t i = 0; i < nb_tasks; ++i) {
