@@ -25,7 +25,8 @@ namespace veyra {
 /// pool; the result does not depend on the thread count.
 /// \throw VeyraConversionModelException (input) "[convert_surface_into_section_from_attribute]
 /// Attribute not found." when the mesh has no polygon attribute of that name; the mesh is then
-/// untouched.
+/// untouched. Also "Vertex <v> of the input mesh is not at a finite position: [<point>]" and
+/// "Polygon <p> of the input mesh repeats vertex <v>", checked before the mesh is modified.
 std::tuple<Section, ModelMeshesVertexMapping, ModelMeshesElementMapping>
 convert_surface_into_section_from_attribute(SurfaceMesh<2>& mesh, std::string_view attribute_name);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <model/element_meshes/convert_surface_into_section_from_attribute.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -16,6 +17,30 @@
 
 namespace veyra {
 namespace {
+
+// The cut and the border curve need real positions and polygons whose edges join two distinct
+// vertices: an edge from a vertex to itself would enter the curve and leave a line that branches.
+// Checked before the mesh is touched.
+void check_input_mesh(const SurfaceMesh<2>& mesh) {
+  for (index_t vertex = 0; vertex < mesh.nb_vertices(); ++vertex) {
+    if (is_finite(mesh.point(vertex))) continue;
+    throw VeyraConversionModelException{
+        nullptr, OstrelException::TYPE::input, "[convert_surface_into_section_from_attribute] "
+        "Vertex ", vertex, " of the input mesh is not at a finite position: [",
+        mesh.point(vertex).string(), "]"};
+  }
+  for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
+    const auto vertices = mesh.polygon_vertices(polygon);
+    for (std::size_t k = 1; k < vertices.size(); ++k) {
+      if (std::find(vertices.begin(), vertices.begin() + k, vertices[k]) == vertices.begin() + k) {
+        continue;
+      }
+      throw VeyraConversionModelException{
+          nullptr, OstrelException::TYPE::input, "[convert_surface_into_section_from_attribute] "
+          "Polygon ", polygon, " of the input mesh repeats vertex ", vertices[k]};
+    }
+  }
+}
 
 // Unsets the adjacency of every polygon edge whose neighbour has another value. Each polygon
 // writes only its own edges' slots (its neighbour unsets its side when its own turn comes), so
@@ -57,6 +82,7 @@ convert_surface_into_section_from_attribute(SurfaceMesh<2>& mesh, std::string_vi
         nullptr, OstrelException::TYPE::input,
         "[convert_surface_into_section_from_attribute] Attribute not found."};
   }
+  check_input_mesh(mesh);
   cut_along_value_changes(mesh, *attribute);
   const auto borders = curve_from_surface_borders(mesh);
   const std::vector<std::reference_wrapper<const EdgedCurve<2>>> curves{*borders};

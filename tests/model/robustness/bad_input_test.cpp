@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostrel/basic/attribute.h>
 #include <ostrel/mesh/edged_curve.h>
 #include <ostrel/mesh/edged_curve_builder.h>
 #include <ostrel/mesh/point_set.h>
@@ -33,6 +34,7 @@
 #include <model/common/convert_meshes.h>
 #include <model/common/library.h>
 #include <model/element_meshes/brep_from_solid_elements_builder.h>
+#include <model/element_meshes/convert_surface_into_section_from_attribute.h>
 #include <model/element_meshes/section_from_surface_elements_builder.h>
 #include <model/operations/sharp_features.h>
 #include <model/topology/model_builder_from_unique_vertices.h>
@@ -293,6 +295,74 @@ TEST_F(BadInput, SurfaceElementsIntoSection) {
          detail::SectionFromSurfaceElementsBuilder builder{section, *mesh, {}, {}};
        },
        "[WireframeBuilderFromOneMesh] The model must be empty, it has 2 unique vertices"},
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// One 2D mesh cut into regions by a polygon attribute.
+
+/// The grid with region values `values` (one per triangle) in the attribute "region".
+std::unique_ptr<SurfaceMesh<2>> grid_with_regions(const std::vector<double>& values,
+                                                  const Polygons& polygons = {{0, 1, 4},
+                                                                              {0, 4, 3},
+                                                                              {1, 2, 5},
+                                                                              {1, 5, 4}}) {
+  auto mesh = grid(polygons);
+  auto regions = mesh->polygon_attribute_manager()
+                     .find_or_create_attribute<VariableAttribute, double>("region", 0.);
+  for (index_t polygon = 0; polygon < values.size(); ++polygon) {
+    regions->set_value(polygon, values[polygon]);
+  }
+  return mesh;
+}
+
+void convert_regions(SurfaceMesh<2>& mesh, index_t nb_surfaces) {
+  const auto [section, vertices, elements] =
+      convert_surface_into_section_from_attribute(mesh, "region");
+  EXPECT_EQ(section.nb_surfaces(), nb_surfaces);
+  test::expect_valid(section);
+}
+
+TEST_F(BadInput, SurfaceIntoSectionFromAttribute) {
+  run_table({
+      {"an empty mesh",
+       [] {
+         auto mesh = surface<2>({}, {});
+         mesh->polygon_attribute_manager().find_or_create_attribute<VariableAttribute, double>(
+             "region", 0.);
+         convert_regions(*mesh, 0);
+       },
+       "No unique vertices in input model"},
+      {"no attribute of that name",
+       [] { convert_surface_into_section_from_attribute(*grid(), "region"); },
+       "[convert_surface_into_section_from_attribute] Attribute not found."},
+      {"the name of a vertex attribute",
+       [] {
+         auto mesh = grid();
+         mesh->vertex_attribute_manager().find_or_create_attribute<VariableAttribute, double>(
+             "region", 0.);
+         convert_surface_into_section_from_attribute(*mesh, "region");
+       },
+       "Attribute not found."},
+      {"NaN and infinite region values",
+       [] { convert_regions(*grid_with_regions({nan, nan, infinity, -infinity}), 4); },
+       ""},
+      {"a NaN coordinate",
+       [] {
+         auto mesh = grid_with_regions({0., 0., 1., 1.});
+         SurfaceMeshBuilder<2>::create(*mesh)->set_point(5, Point<2>{{nan, 1.}});
+         convert_regions(*mesh, 2);
+       },
+       "[convert_surface_into_section_from_attribute] Vertex 5 of the input mesh is not at a "
+       "finite position: [nan 1]"},
+      {"a triangle with a repeated vertex",
+       [] {
+         convert_regions(
+             *grid_with_regions({0., 0., 1., 1.}, {{0, 1, 4}, {0, 4, 3}, {1, 2, 5}, {1, 5, 5}}),
+             2);
+       },
+       "[convert_surface_into_section_from_attribute] Polygon 3 of the input mesh repeats "
+       "vertex 5"},
   });
 }
 
