@@ -6,63 +6,21 @@
 #include <ostrel/model/brep_builder.h>
 #include <ostrel/model/io/brep_io.h>
 #include <ostrel/model/io/section_io.h>
-#include <sys/wait.h>
 #include <veyra_testing/mesh_generators.h>
 #include <veyra_testing/model_generators.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "program_test.h"
 
 namespace veyra {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-  int exit_code{-1};
-  std::string out;
-  std::string err;
-};
-
-class ModelOperationsProgram : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              str_cat("veyra_operations_", ::testing::UnitTest::GetInstance()->random_seed(), "_",
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string file(std::string_view name) const { return (folder_ / name).string(); }
-
-  /// Runs the program with the arguments (given to a shell), capturing both streams.
-  ProgramRun run(std::string_view arguments) const {
-    const auto err_path = file("stderr.txt");
-    const auto command = str_cat("\"", VEYRA_BINARY, "\" ", arguments, " 2>\"", err_path, "\"");
-    ProgramRun result;
-    auto* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer;
-    while (const auto nb = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      result.out.append(buffer.data(), nb);
-    }
-    const auto status = ::pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err{err_path};
-    std::stringstream text;
-    text << err.rdbuf();
-    result.err = text.str();
-    return result;
-  }
-
-  fs::path folder_;
-};
+class ModelOperationsProgram : public test::ProgramTest {};
 
 bool contains(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;

@@ -3,14 +3,8 @@
 // corner and line files, the thread count, and the input errors.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 #include <model/common/library.h>
@@ -20,31 +14,19 @@
 #include <ostrel/model/io/section_io.h>
 #include <veyra_testing/mesh_generators.h>
 
+#include "program_test.h"
+
 namespace veyra {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-  int exit_code{-1};
-  std::string out;
-  std::string err;
-};
-
-class SurfaceToSectionCommand : public ::testing::Test {
+class SurfaceToSectionCommand : public test::ProgramTest {
  protected:
   void SetUp() override {
+    ProgramTest::SetUp();
     VeyraConversionModelLibrary::initialize();
-    folder_ =
-        fs::temp_directory_path() /
-        str_cat("veyra_surface_to_section_", ::testing::UnitTest::GetInstance()->random_seed(), "_",
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
   }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string file(std::string_view name) const { return (folder_ / name).string(); }
 
   std::string write_text(std::string_view name, std::string_view content) const {
     std::ofstream{file(name)} << content;
@@ -66,32 +48,6 @@ class SurfaceToSectionCommand : public ::testing::Test {
     write_mesh(*grid, path);
     return path;
   }
-
-  ProgramRun run(std::string_view arguments) const {
-    const auto err_path = file("stderr.txt");
-    const auto command = str_cat("\"", VEYRA_BINARY, "\" ", arguments, " 2>\"", err_path, "\"");
-    ProgramRun result;
-    auto* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer;
-    while (const auto nb = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      result.out.append(buffer.data(), nb);
-    }
-    const auto status = ::pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err{err_path};
-    std::stringstream text;
-    text << err.rdbuf();
-    result.err = text.str();
-    return result;
-  }
-
-  static std::string content(const std::string& path) {
-    std::ifstream stream{path, std::ios::binary};
-    return {std::istreambuf_iterator<char>{stream}, std::istreambuf_iterator<char>{}};
-  }
-
-  fs::path folder_;
 };
 
 TEST_F(SurfaceToSectionCommand, PhysicalRegionsBecomeSurfaces) {

@@ -3,13 +3,8 @@
 // options, and exit codes with one-line error messages.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -26,52 +21,14 @@
 
 #include "model/model_fixtures.h"
 
+#include "program_test.h"
+
 namespace veyra {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-  int exit_code{-1};
-  std::string out;
-  std::string err;
-};
-
-class VeyraProgram : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              str_cat("veyra_cli_", ::testing::UnitTest::GetInstance()->random_seed(), "_",
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string file(std::string_view name) const { return (folder_ / name).string(); }
-
-  /// Runs the program with the arguments (given to a shell), capturing both streams.
-  ProgramRun run(std::string_view arguments) const {
-    const auto err_path = file("stderr.txt");
-    const auto command = str_cat("\"", VEYRA_BINARY, "\" ", arguments, " 2>\"", err_path, "\"");
-    ProgramRun result;
-    auto* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::array<char, 4096> buffer;
-    while (const auto nb = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-      result.out.append(buffer.data(), nb);
-    }
-    const auto status = ::pclose(pipe);
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err{err_path};
-    std::stringstream text;
-    text << err.rdbuf();
-    result.err = text.str();
-    return result;
-  }
-
-  fs::path folder_;
-};
+class VeyraProgram : public test::ProgramTest {};
 
 /// Every mesh file of examples/data, in name order.
 std::vector<fs::path> example_files() {
