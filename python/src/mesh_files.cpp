@@ -28,6 +28,19 @@ void write_any(const PyMesh& mesh, const std::string& path, const MeshWriteOptio
   });
 }
 
+// One overload of write_mesh per kind of mesh, so that pybind11 picks it from the argument.
+template <typename PyMesh>
+void def_write_mesh(py::module_& module, const char* doc) {
+  module.def(
+      "write_mesh",
+      [](const PyMesh& mesh, const std::string& path, bool binary) {
+        MeshWriteOptions options;
+        options.binary = binary;
+        write_any(mesh, path, options);
+      },
+      py::arg("mesh"), py::arg("path"), py::arg("binary") = true, doc);
+}
+
 }  // namespace
 
 void bind_mesh_files(py::module_& module) {
@@ -76,38 +89,10 @@ kind) or .vtp (point sets, curves, surfaces), Gmsh MSH 4.1 .msh (every kind; pol
 4 vertices, polyhedra that are tetrahedra, hexahedra, prisms or pyramids), OFF and OBJ (point
 sets, curves, surfaces). VTK files carry every numeric attribute; binary=False writes their
 arrays as text. The file is replaced only once completely written.)";
-  module.def(
-      "write_mesh",
-      [](const PyPointSet& mesh, const std::string& path, bool binary) {
-        MeshWriteOptions options;
-        options.binary = binary;
-        write_any(mesh, path, options);
-      },
-      py::arg("mesh"), py::arg("path"), py::arg("binary") = true, write_doc);
-  module.def(
-      "write_mesh",
-      [](const PyEdgedCurve& mesh, const std::string& path, bool binary) {
-        MeshWriteOptions options;
-        options.binary = binary;
-        write_any(mesh, path, options);
-      },
-      py::arg("mesh"), py::arg("path"), py::arg("binary") = true, write_doc);
-  module.def(
-      "write_mesh",
-      [](const PySurfaceMesh& mesh, const std::string& path, bool binary) {
-        MeshWriteOptions options;
-        options.binary = binary;
-        write_any(mesh, path, options);
-      },
-      py::arg("mesh"), py::arg("path"), py::arg("binary") = true, write_doc);
-  module.def(
-      "write_mesh",
-      [](const PySolidMesh& mesh, const std::string& path, bool binary) {
-        MeshWriteOptions options;
-        options.binary = binary;
-        write_any(mesh, path, options);
-      },
-      py::arg("mesh"), py::arg("path"), py::arg("binary") = true, write_doc);
+  def_write_mesh<PyPointSet>(module, write_doc);
+  def_write_mesh<PyEdgedCurve>(module, write_doc);
+  def_write_mesh<PySurfaceMesh>(module, write_doc);
+  def_write_mesh<PySolidMesh>(module, write_doc);
 }
 
 }  // namespace veyra::python
