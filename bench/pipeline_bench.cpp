@@ -51,26 +51,9 @@ void run_once(benchmark::State& state, double nb_elements, const std::function<v
   veyra::bench::report(state, nb_elements);
 }
 
-// The unit box of nx x ny x nz cells of six tetrahedra with the polyhedron attribute "region":
-// the cell column of the barycenter in a regions_x x regions_y split of the x-y square, numbered
-// row by row. nx (ny) is a multiple of regions_x (regions_y), so region borders are lattice planes.
-std::unique_ptr<veyra::TetrahedralSolid<3>> make_region_box(index_t nx, index_t ny, index_t nz,
-                                                            index_t regions_x, index_t regions_y) {
-  auto solid = veyra::testing::make_box_tetrahedra(nx, ny, nz, Point<3>{{0., 0., 0.}},
-                                                   Point<3>{{1., 1., 1.}});
-  auto region =
-      solid->polyhedron_attribute_manager().find_or_create_attribute<veyra::VariableAttribute, int>(
-          "region", 0);
-  for (index_t p = 0; p < solid->nb_polyhedra(); ++p) {
-    const auto center = solid->polyhedron_barycenter(p);
-    const auto column = static_cast<int>(center.value(0) * regions_x);
-    const auto row = static_cast<int>(center.value(1) * regions_y);
-    region->set_value(p, row * static_cast<int>(regions_x) + column);
-  }
-  return solid;
-}
-
-// A region box of about `nb_tetrahedra` tetrahedra: regions_x x regions_y column regions.
+// The unit box of about `nb_tetrahedra` tetrahedra with the polyhedron attribute "region" of
+// regions_x x regions_y column regions (add_box_regions); the cell counts are multiples of the
+// region counts, so region borders are lattice planes.
 std::unique_ptr<veyra::TetrahedralSolid<3>> make_region_box(double nb_tetrahedra,
                                                             index_t regions_x, index_t regions_y) {
   const auto n = std::cbrt(nb_tetrahedra / 6.);
@@ -78,7 +61,10 @@ std::unique_ptr<veyra::TetrahedralSolid<3>> make_region_box(double nb_tetrahedra
   const auto ny = round_to_multiple(n, 2 * regions_y);
   const auto nz = std::max<index_t>(
       1, static_cast<index_t>(std::lround(nb_tetrahedra / (6. * nx * ny))));
-  return make_region_box(nx, ny, nz, regions_x, regions_y);
+  auto solid = veyra::testing::make_box_tetrahedra(nx, ny, nz, Point<3>{{0., 0., 0.}},
+                                                   Point<3>{{1., 1., 1.}});
+  veyra::testing::add_box_regions(*solid, regions_x, regions_y, "region");
+  return solid;
 }
 
 veyra::BRep convert_region_box(veyra::TetrahedralSolid<3>& solid) {

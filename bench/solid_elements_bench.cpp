@@ -21,16 +21,12 @@ namespace {
 using veyra::index_t;
 using veyra::Point;
 
+// The unit box with the polyhedron attribute "region": 0 for x < 1/2, 1 beyond.
 std::unique_ptr<veyra::TetrahedralSolid<3>> make_two_region_box(index_t nx, index_t ny,
                                                                 index_t nz) {
   auto solid = veyra::testing::make_box_tetrahedra(nx, ny, nz, Point<3>{{0., 0., 0.}},
                                                    Point<3>{{1., 1., 1.}});
-  auto region =
-      solid->polyhedron_attribute_manager().find_or_create_attribute<veyra::VariableAttribute, int>(
-          "region", 0);
-  for (index_t p = 0; p < solid->nb_polyhedra(); ++p) {
-    region->set_value(p, solid->polyhedron_barycenter(p).value(0) > 0.5 ? 1 : 0);
-  }
+  veyra::testing::add_box_regions(*solid, 2, 1, "region");
   return solid;
 }
 

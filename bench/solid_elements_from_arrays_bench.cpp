@@ -34,6 +34,8 @@ struct TetrahedraArrays {
 TetrahedraArrays two_region_box_arrays(index_t nx, index_t ny, index_t nz) {
   const auto solid = veyra::testing::make_box_tetrahedra(nx, ny, nz, Point<3>{{0., 0., 0.}},
                                                          Point<3>{{1., 1., 1.}});
+  veyra::testing::add_box_regions(*solid, 2, 1, "region");
+  const auto regions = solid->polyhedron_attribute_manager().find_attribute<int>("region");
   TetrahedraArrays arrays;
   for (index_t v = 0; v < solid->nb_vertices(); ++v) {
     for (index_t axis = 0; axis < 3; ++axis) {
@@ -44,7 +46,7 @@ TetrahedraArrays two_region_box_arrays(index_t nx, index_t ny, index_t nz) {
     for (veyra::local_index_t v = 0; v < 4; ++v) {
       arrays.tetrahedra.push_back(solid->polyhedron_vertex({p, v}));
     }
-    arrays.region.push_back(solid->polyhedron_barycenter(p).value(0) > 0.5 ? 1 : 0);
+    arrays.region.push_back(regions->value(p));
   }
   return arrays;
 }

@@ -255,4 +255,16 @@ std::unique_ptr<TetrahedralSolid<3>> make_box_tetrahedra(index_t nx, index_t ny,
   return solid;
 }
 
+void add_box_regions(TetrahedralSolid<3>& box, index_t regions_x, index_t regions_y,
+                     std::string_view name) {
+  auto regions =
+      box.polyhedron_attribute_manager().find_or_create_attribute<VariableAttribute, int>(name, 0);
+  for (index_t p = 0; p < box.nb_polyhedra(); ++p) {
+    const auto center = box.polyhedron_barycenter(p);
+    const auto column = static_cast<int>(center.value(0) * regions_x);
+    const auto row = static_cast<int>(center.value(1) * regions_y);
+    regions->set_value(p, row * static_cast<int>(regions_x) + column);
+  }
+}
+
 }  // namespace veyra::testing

@@ -49,4 +49,11 @@ std::unique_ptr<TetrahedralSolid<3>> make_box_tetrahedra(index_t nx, index_t ny,
                                                          const Point<3>& min,
                                                          const Point<3>& max);
 
+/// Adds the polyhedron attribute `name` (int) giving each tetrahedron of a make_box_tetrahedra
+/// box over the unit cube its region: the column of its barycenter when the x-y square is cut
+/// into regions_x x regions_y blocks, numbered row by row from 0. With nx (ny) a multiple of
+/// regions_x (regions_y), the region borders are lattice planes.
+void add_box_regions(TetrahedralSolid<3>& box, index_t regions_x, index_t regions_y,
+                     std::string_view name);
+
 }  // namespace veyra::testing
