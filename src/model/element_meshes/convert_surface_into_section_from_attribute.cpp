@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <model/element_meshes/convert_surface_into_section_from_attribute.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -14,6 +13,8 @@
 #include <ostrel/basic/logger.h>
 #include <ostrel/basic/parallel.h>
 #include <ostrel/mesh/surface_mesh_builder.h>
+
+#include "repeated_vertex.h"
 
 namespace veyra {
 namespace {
@@ -30,14 +31,10 @@ void check_input_mesh(const SurfaceMesh<2>& mesh) {
         mesh.point(vertex).string(), "]"};
   }
   for (index_t polygon = 0; polygon < mesh.nb_polygons(); ++polygon) {
-    const auto vertices = mesh.polygon_vertices(polygon);
-    for (std::size_t k = 1; k < vertices.size(); ++k) {
-      if (std::find(vertices.begin(), vertices.begin() + k, vertices[k]) == vertices.begin() + k) {
-        continue;
-      }
+    if (const auto vertex = detail::repeated_vertex(mesh.polygon_vertices(polygon))) {
       throw VeyraConversionModelException{
           nullptr, OstrelException::TYPE::input, "[convert_surface_into_section_from_attribute] "
-          "Polygon ", polygon, " of the input mesh repeats vertex ", vertices[k]};
+          "Polygon ", polygon, " of the input mesh repeats vertex ", *vertex};
     }
   }
 }

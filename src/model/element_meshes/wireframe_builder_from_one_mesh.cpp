@@ -14,21 +14,19 @@
 #include <algorithm>
 #include <string_view>
 
+#include "repeated_vertex.h"
 #include "sorted_id_union.h"
 
 namespace veyra::detail {
 namespace {
 
-// Throws when an element lists one vertex twice (elements have a handful of vertices).
+// Throws when an element lists one vertex twice.
 template <typename Vertices>
 void check_distinct_vertices(const Vertices& vertices, std::string_view kind, index_t element) {
-  for (std::size_t k = 1; k < vertices.size(); ++k) {
-    if (std::find(vertices.begin(), vertices.begin() + k, vertices[k]) == vertices.begin() + k) {
-      continue;
-    }
+  if (const auto vertex = detail::repeated_vertex(vertices)) {
     throw VeyraConversionModelException{nullptr, OstrelException::TYPE::input,
                                         "[WireframeBuilderFromOneMesh] ", kind, " ", element,
-                                        " of the input mesh repeats vertex ", vertices[k]};
+                                        " of the input mesh repeats vertex ", *vertex};
   }
 }
 
